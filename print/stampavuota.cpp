@@ -1,0 +1,3 @@
+#include "stampavuota.h"
+
+bool stampaVuota = false;

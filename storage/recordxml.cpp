@@ -1,0 +1,273 @@
+#include "recordxml.h"
+
+#include <QDomDocument>
+#include <QXmlStreamReader>
+
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+namespace RecordXml {
+namespace {
+
+const QString entryTag = QStringLiteral("entry");
+const QString fieldTag = QStringLiteral("field");
+const QString idAttribute = QStringLiteral("id");
+const QString nameAttribute = QStringLiteral("name");
+
+// root > entry > field
+constexpr int formatDepth = 3;
+
+bool isXmlChar(char32_t c)
+{
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF)
+        || (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+} // namespace
+
+QString xmlSafe(const QString& text)
+{
+    const auto allowed = [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0xD800; };
+    if (std::all_of(text.cbegin(), text.cend(), allowed))
+        return text;
+
+    QString safe;
+    safe.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            safe += c;
+            safe += text.at(++i);
+        } else if (!c.isSurrogate() && isXmlChar(c.unicode())) {
+            safe += c;
+        }
+    }
+    return safe;
+}
+
+QByteArray compose(const QString& type, const QString& id, const QMap<QString, QString>& fields)
+{
+    QDomDocument document(type);
+    QDomElement root = document.createElement(type);
+    document.appendChild(root);
+    QDomElement entry = document.createElement(entryTag);
+    entry.setAttribute(idAttribute, xmlSafe(id));
+    root.appendChild(entry);
+    for (auto it = fields.cbegin(); it != fields.cend(); ++it) {
+        QDomElement field = document.createElement(fieldTag);
+        field.setAttribute(nameAttribute, xmlSafe(it.key()));
+        field.appendChild(document.createTextNode(xmlSafe(it.value())));
+        entry.appendChild(field);
+    }
+    return document.toByteArray(1);
+}
+
+bool parse(const QByteArray& document, QMap<QString, QString>* fields, QString* error)
+{
+    if (document.size() > maxFileSize) {
+        *error = QStringLiteral("file larger than %1 bytes").arg(maxFileSize);
+        return false;
+    }
+    // Loading ten thousand customers at start-up is mostly this: the general XML reader
+    // costs several times the reading of the bytes, our own layout very little.
+    if (auto own = detail::readOwnLayout(document)) {
+        *fields = std::move(*own);
+        return true;
+    }
+    return detail::readAnyLayout(document, fields, error);
+}
+
+namespace detail {
+
+namespace {
+
+// Walks a document that must be exactly in the layout compose() writes.
+class OwnLayoutReader
+{
+public:
+    explicit OwnLayoutReader(const QByteArray& document) : at(document.constData()), end(at + document.size()) {}
+
+    bool atEnd() const { return at == end; }
+
+    bool literal(const char* text)
+    {
+        const qsizetype length = qsizetype(std::strlen(text));
+        if (end - at < length || std::memcmp(at, text, size_t(length)) != 0)
+            return false;
+        at += length;
+        return true;
+    }
+
+    // An ASCII element name.
+    std::optional<QByteArray> name()
+    {
+        const char* start = at;
+        while (at < end && (std::isalnum(static_cast<unsigned char>(*at)) || *at == '_' || *at == '-' || *at == '.'))
+            ++at;
+        if (at == start || !std::isalpha(static_cast<unsigned char>(*start)))
+            return std::nullopt;
+        return QByteArray(start, at - start);
+    }
+
+    // Character data up to `stop`, with the references an XML writer produces resolved.
+    std::optional<QString> text(char stop)
+    {
+        QByteArray raw;
+        const char* span = at;
+        while (at < end && *at != stop) {
+            const char c = *at;
+            if (c == '&') {
+                raw.append(span, at - span);
+                const auto resolved = reference();
+                if (!resolved)
+                    return std::nullopt;
+                raw += *resolved;
+                span = at;
+                continue;
+            }
+            // Legal in places, but never written so by us: the XML reader decides.
+            const bool closesCData = c == '>' && at - span >= 2 && at[-1] == ']' && at[-2] == ']';
+            if (c == '<' || c == '\r' || closesCData || (c == '\n' && stop == '"')
+                || (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n'))
+                return std::nullopt;
+            ++at;
+        }
+        if (at == end)
+            return std::nullopt;
+        raw.append(span, at - span);
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        QString decoded = decoder(raw);
+        if (decoder.hasError() || xmlSafe(decoded) != decoded)
+            return std::nullopt;
+        return decoded;
+    }
+
+private:
+    std::optional<QByteArray> reference()
+    {
+        static const std::pair<const char*, char> named[] = {
+            {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
+        for (const auto& [entity, character] : named) {
+            if (literal(entity))
+                return QByteArray(1, character);
+        }
+        if (!literal("&#x"))
+            return std::nullopt;
+        const char* start = at;
+        while (at < end && std::isxdigit(static_cast<unsigned char>(*at)) && at - start < 6)
+            ++at;
+        bool ok = false;
+        const uint code = QByteArray(start, at - start).toUInt(&ok, 16);
+        if (!ok || !literal(";") || !isXmlChar(code))
+            return std::nullopt;
+        const char32_t character = code;
+        return QString::fromUcs4(&character, 1).toUtf8();
+    }
+
+    const char* at;
+    const char* end;
+};
+
+} // namespace
+
+std::optional<QMap<QString, QString>> readOwnLayout(const QByteArray& document)
+{
+    OwnLayoutReader reader(document);
+    if (!reader.literal("<!DOCTYPE "))
+        return std::nullopt;
+    const auto type = reader.name();
+    if (!type || !reader.literal(">\n<") || !reader.literal(type->constData()) || !reader.literal(">\n <entry id=\"")
+        || !reader.text('"') || !reader.literal("\""))
+        return std::nullopt;
+
+    QMap<QString, QString> fields;
+    if (!reader.literal("/>\n")) {
+        if (!reader.literal(">\n"))
+            return std::nullopt;
+        while (reader.literal("  <field name=\"")) {
+            auto key = reader.text('"');
+            if (!key || !reader.literal("\">"))
+                return std::nullopt;
+            auto value = reader.text('<');
+            if (!value || !reader.literal("</field>\n"))
+                return std::nullopt;
+            fields.insert(*key, *value);
+        }
+        if (!reader.literal(" </entry>\n"))
+            return std::nullopt;
+    }
+    if (!reader.literal("</") || !reader.literal(type->constData()) || !reader.literal(">\n") || !reader.atEnd())
+        return std::nullopt;
+    return fields;
+}
+
+bool readAnyLayout(const QByteArray& document, QMap<QString, QString>* fields, QString* error)
+{
+    // Namespace processing off, so that attributes read as the DOM parser reads them.
+    QXmlStreamReader reader(document);
+    reader.setNamespaceProcessing(false);
+
+    QMap<QString, QString> found;
+    int depth = 0;
+    bool inFirstEntry = false;
+    bool entrySeen = false;
+    bool inField = false;
+    QString key;
+    QString value;
+
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::DTD:
+            if (reader.text().contains(QLatin1Char('[')) || !reader.entityDeclarations().isEmpty()) {
+                *error = QStringLiteral("document type with declarations");
+                return false;
+            }
+            break;
+        case QXmlStreamReader::StartElement:
+            if (++depth > formatDepth) {
+                *error = QStringLiteral("elements nested deeper than %1 levels").arg(formatDepth);
+                return false;
+            }
+            if (depth == 2 && !entrySeen) {
+                entrySeen = true;
+                inFirstEntry = true;
+            } else if (depth == 3 && inFirstEntry && reader.name() == fieldTag
+                       && !reader.attributes().isEmpty()) {
+                inField = true;
+                key = reader.attributes().value(nameAttribute).toString();
+                value.clear();
+            }
+            break;
+        case QXmlStreamReader::Characters:
+            if (inField)
+                value += reader.text();
+            break;
+        case QXmlStreamReader::EndElement:
+            if (inField && depth == 3) {
+                found.insert(key, value);
+                inField = false;
+            } else if (depth == 2) {
+                inFirstEntry = false;
+            }
+            --depth;
+            break;
+        default:
+            break;
+        }
+    }
+    if (reader.hasError()) {
+        *error = QStringLiteral("line %1, column %2: %3")
+                     .arg(reader.lineNumber())
+                     .arg(reader.columnNumber())
+                     .arg(reader.errorString());
+        return false;
+    }
+    *fields = found;
+    return true;
+}
+
+} // namespace detail
+} // namespace RecordXml

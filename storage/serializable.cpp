@@ -1,0 +1,224 @@
+#include "serializable.h"
+
+#include "paths.h"
+#include "recordxml.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <vector>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+struct Accent
+{
+    QChar letter;
+    QString entity;
+};
+
+// Accented letters travel as entity names, so files stay readable by readers that
+// mistake their encoding; the twenty letters of Italian business names.
+const std::vector<Accent>& accentTable()
+{
+    static const std::vector<Accent> table = {
+        {QChar(0x00E0), QStringLiteral("&agrave;")}, {QChar(0x00E1), QStringLiteral("&aacute;")},
+        {QChar(0x00E8), QStringLiteral("&egrave;")}, {QChar(0x00EC), QStringLiteral("&igrave;")},
+        {QChar(0x00ED), QStringLiteral("&iacute;")}, {QChar(0x00F2), QStringLiteral("&ograve;")},
+        {QChar(0x00F3), QStringLiteral("&oacute;")}, {QChar(0x00F9), QStringLiteral("&ugrave;")},
+        {QChar(0x00FA), QStringLiteral("&uacute;")}, {QChar(0x00C1), QStringLiteral("&Aacute;")},
+        {QChar(0x00C0), QStringLiteral("&Agrave;")}, {QChar(0x00C2), QStringLiteral("&Acirc;")},
+        {QChar(0x00C9), QStringLiteral("&Eacute;")}, {QChar(0x00C8), QStringLiteral("&Egrave;")},
+        {QChar(0x00D2), QStringLiteral("&Ograve;")}, {QChar(0x00D3), QStringLiteral("&Oacute;")},
+        {QChar(0x00CC), QStringLiteral("&Igrave;")}, {QChar(0x00CD), QStringLiteral("&Iacute;")},
+        {QChar(0x00DA), QStringLiteral("&Uacute;")}, {QChar(0x00D9), QStringLiteral("&Ugrave;")},
+    };
+    return table;
+}
+
+// A record id becomes part of a file name: it must not lead out of the data directory.
+bool isSafeRecordId(const QString& id)
+{
+    return !id.contains(QLatin1Char('/')) && !id.contains(QLatin1Char('\\'))
+        && !id.contains(QChar(0));
+}
+
+bool fileHolds(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.size() == bytes.size() && file.open(QIODevice::ReadOnly) && file.readAll() == bytes;
+}
+
+} // namespace
+
+Serializable::Serializable(QObject* parent, const QString& type)
+    : QObject(parent), typeName(type), fieldMap(std::make_unique<FieldMap>())
+{
+}
+
+Serializable::~Serializable() = default;
+
+Serializable::FieldMap* Serializable::fields() const
+{
+    return fieldMap.get();
+}
+
+void Serializable::setFields(FieldMap* map)
+{
+    fieldMap.reset(map ? map : new FieldMap);
+}
+
+std::unique_ptr<Serializable::FieldMap> Serializable::exchangeFields(std::unique_ptr<FieldMap> map)
+{
+    if (!map)
+        map = std::make_unique<FieldMap>();
+    fieldMap.swap(map);
+    return map;
+}
+
+QString Serializable::fileNameOf(const Serializable* record)
+{
+    return dataDirPath() + QLatin1Char('/') + record->recordType() + QLatin1Char('_')
+        + record->recordId() + QStringLiteral(".xml");
+}
+
+bool Serializable::ensureDataDir()
+{
+    const QString path = dataDirPath();
+    if (QDir(path).exists())
+        return true;
+    qWarning("Cannot find the root directory");
+    if (!QDir().mkpath(path)) {
+        qWarning("Cannot create the root directory");
+        return false;
+    }
+    return true;
+}
+
+int Serializable::serialize(Serializable* record)
+{
+    if (!record)
+        return -1;
+    if (!isSafeRecordId(record->recordId())) {
+        qWarning() << "Record not written: its id cannot be a file name:" << record->recordId();
+        return -1;
+    }
+    if (!ensureDataDir())
+        return -1;
+
+    FieldMap escaped;
+    for (auto it = record->fields()->cbegin(); it != record->fields()->cend(); ++it)
+        escaped.insert(it.key(), escapeAccents(it.value()));
+    const QByteArray document = RecordXml::compose(record->recordType(), record->recordId(), escaped);
+
+    const QString path = fileNameOf(record);
+    // Closing the program with thousands of unchanged customers must not rewrite them all.
+    if (fileHolds(path, document))
+        return 0;
+
+    // Written beside the old file and renamed over it, so a crash or a power cut at any
+    // moment leaves either the complete old record or the complete new one. Every step is
+    // checked: on a full disk QSaveFile::commit() alone can report success after a failed
+    // write and put an empty file in place of a good record.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        qWarning() << "Cannot open the record file for writing:" << path << file.errorString();
+        return -1;
+    }
+    if (file.write(document) != document.size() || !file.flush() || file.error() != QFileDevice::NoError) {
+        qWarning() << "Cannot write the record file:" << path << file.errorString();
+        file.cancelWriting();
+        return -1;
+    }
+    if (!file.commit()) {
+        qWarning() << "Cannot replace the record file:" << path << file.errorString();
+        return -1;
+    }
+    return 0;
+}
+
+int Serializable::unserialize(Serializable* record, const QString& fileName, const QString& type)
+{
+    Q_UNUSED(type) // the document's own type is not checked: the record's fields decide
+    if (!record)
+        return -1;
+
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qWarning() << "Cannot open the record file:" << fileName << file.errorString();
+        return -1;
+    }
+    if (file.size() > RecordXml::maxFileSize) {
+        qWarning() << "Record file refused:" << fileName << "larger than" << RecordXml::maxFileSize << "bytes";
+        return -1;
+    }
+    const QByteArray document = file.read(RecordXml::maxFileSize + 1);
+    if (file.error() != QFileDevice::NoError) {
+        qWarning() << "Cannot read the record file:" << fileName << file.errorString();
+        return -1;
+    }
+
+    FieldMap read;
+    QString error;
+    if (!RecordXml::parse(document, &read, &error)) {
+        qWarning() << "Record file refused:" << fileName << error;
+        return -1;
+    }
+    for (auto it = read.begin(); it != read.end(); ++it)
+        it.value() = unescapeAccents(it.value());
+    record->setFields(new FieldMap(std::move(read)));
+    return 0;
+}
+
+QStringList Serializable::filesOfType(const QString& type)
+{
+    // Only ".xml" names are records: an interrupted save leaves "<record>.xml.XXXXXX" behind.
+    const QString dir = dataDirPath();
+    QStringList paths;
+    const QStringList names = QDir(dir).entryList(QDir::Files, QDir::Unsorted);
+    for (const QString& name : names) {
+        if (name.contains(type) && name.endsWith(QLatin1String(".xml")))
+            paths << dir + QLatin1Char('/') + name;
+    }
+    return paths;
+}
+
+bool Serializable::syncDataDir()
+{
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(dataDirPath()).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+#else
+    return true;
+#endif
+}
+
+QString Serializable::escapeAccents(QString text)
+{
+    const auto ascii = [](QChar c) { return c.unicode() < 0x80; };
+    if (std::all_of(text.cbegin(), text.cend(), ascii))
+        return text;
+    for (const Accent& accent : accentTable())
+        text.replace(accent.letter, accent.entity);
+    return text;
+}
+
+QString Serializable::unescapeAccents(QString text)
+{
+    if (!text.contains(QLatin1Char('&')))
+        return text;
+    for (const Accent& accent : accentTable())
+        text.replace(accent.entity, QString(accent.letter));
+    return text;
+}
