@@ -1,6 +1,5 @@
 #include "recordxml.h"
 
-#include <QDomDocument>
 #include <QXmlStreamReader>
 
 #include <QStringDecoder>
@@ -48,21 +47,71 @@ QString xmlSafe(const QString& text)
     return safe;
 }
 
+namespace {
+
+// The escaping of Qt's DOM writer, which wrote these files first: in text only "<", "&",
+// a carriage return and the ">" of "]]>"; in attribute values also quotes and line ends.
+QString escapedText(const QString& text)
+{
+    QString escaped;
+    escaped.reserve(text.size() + 8);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        switch (c.unicode()) {
+        case '<': escaped += QLatin1String("&lt;"); break;
+        case '&': escaped += QLatin1String("&amp;"); break;
+        case '\r': escaped += QLatin1String("&#xd;"); break;
+        case '>':
+            if (i >= 2 && text.at(i - 1) == QLatin1Char(']') && text.at(i - 2) == QLatin1Char(']'))
+                escaped += QLatin1String("&gt;");
+            else
+                escaped += c;
+            break;
+        default: escaped += c;
+        }
+    }
+    return escaped;
+}
+
+QString escapedAttribute(const QString& value)
+{
+    QString escaped;
+    escaped.reserve(value.size() + 8);
+    for (const QChar c : value) {
+        switch (c.unicode()) {
+        case '<': escaped += QLatin1String("&lt;"); break;
+        case '&': escaped += QLatin1String("&amp;"); break;
+        case '"': escaped += QLatin1String("&quot;"); break;
+        case '\t': escaped += QLatin1String("&#x9;"); break;
+        case '\n': escaped += QLatin1String("&#xa;"); break;
+        case '\r': escaped += QLatin1String("&#xd;"); break;
+        default: escaped += c;
+        }
+    }
+    return escaped;
+}
+
+} // namespace
+
 QByteArray compose(const QString& type, const QString& id, const QMap<QString, QString>& fields)
 {
-    QDomDocument document(type);
-    QDomElement root = document.createElement(type);
-    document.appendChild(root);
-    QDomElement entry = document.createElement(entryTag);
-    entry.setAttribute(idAttribute, xmlSafe(id));
-    root.appendChild(entry);
-    for (auto it = fields.cbegin(); it != fields.cend(); ++it) {
-        QDomElement field = document.createElement(fieldTag);
-        field.setAttribute(nameAttribute, xmlSafe(it.key()));
-        field.appendChild(document.createTextNode(xmlSafe(it.value())));
-        entry.appendChild(field);
+    QString document;
+    document.reserve(128 + 48 * fields.size());
+    document += QLatin1String("<!DOCTYPE ") + type + QLatin1String(">\n<") + type + QLatin1String(">\n <") + entryTag
+        + QLatin1Char(' ') + idAttribute + QLatin1String("=\"") + escapedAttribute(xmlSafe(id)) + QLatin1Char('"');
+    if (fields.isEmpty()) {
+        document += QLatin1String("/>\n");
+    } else {
+        document += QLatin1String(">\n");
+        for (auto it = fields.cbegin(); it != fields.cend(); ++it) {
+            document += QLatin1String("  <") + fieldTag + QLatin1Char(' ') + nameAttribute + QLatin1String("=\"")
+                + escapedAttribute(xmlSafe(it.key())) + QLatin1String("\">") + escapedText(xmlSafe(it.value()))
+                + QLatin1String("</") + fieldTag + QLatin1String(">\n");
+        }
+        document += QLatin1String(" </") + entryTag + QLatin1String(">\n");
     }
-    return document.toByteArray(1);
+    document += QLatin1String("</") + type + QLatin1String(">\n");
+    return document.toUtf8();
 }
 
 bool parse(const QByteArray& document, QMap<QString, QString>* fields, QString* error)

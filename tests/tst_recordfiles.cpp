@@ -5,6 +5,7 @@
 #include "recordxml.h"
 
 #include <QDir>
+#include <QDomDocument>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -34,6 +35,8 @@ private Q_SLOTS:
     void changedRecord_replacesFile();
     void filesOfType_listsXmlFilesContainingType();
     void missingDataDir_isCreatedWithWarning();
+    void composedDocument_matchesQtDomWriter_data();
+    void composedDocument_matchesQtDomWriter();
     void ownLayoutReader_agreesWithXmlReader_data();
     void ownLayoutReader_agreesWithXmlReader();
     void handWrittenLayouts_areRead_data();
@@ -285,6 +288,33 @@ void TestRecordFiles::missingDataDir_isCreatedWithWarning()
     QCOMPARE(Serializable::serialize(&record), 0);
     QVERIFY(QFile::exists(recordPath(QStringLiteral("customer_C00001.xml"))));
     QVERIFY(Serializable::ensureDataDir());
+}
+
+void TestRecordFiles::composedDocument_matchesQtDomWriter_data()
+{
+    ownLayoutReader_agreesWithXmlReader_data();
+}
+
+void TestRecordFiles::composedDocument_matchesQtDomWriter()
+{
+    // Files written by earlier versions came from QDomDocument::toString(1); ours must not
+    // differ from them by a byte, or every record would be rewritten at the first save.
+    QFETCH(Serializable::FieldMap, fields);
+    const QString type = QStringLiteral("customer");
+    const QString id = QStringLiteral("C\"1&<>\t");
+    QDomDocument dom(type);
+    QDomElement root = dom.createElement(type);
+    dom.appendChild(root);
+    QDomElement entry = dom.createElement(QStringLiteral("entry"));
+    entry.setAttribute(QStringLiteral("id"), id);
+    root.appendChild(entry);
+    for (auto it = fields.cbegin(); it != fields.cend(); ++it) {
+        QDomElement field = dom.createElement(QStringLiteral("field"));
+        field.setAttribute(QStringLiteral("name"), it.key());
+        field.appendChild(dom.createTextNode(it.value()));
+        entry.appendChild(field);
+    }
+    QCOMPARE(RecordXml::compose(type, id, fields), dom.toByteArray(1));
 }
 
 void TestRecordFiles::ownLayoutReader_agreesWithXmlReader_data()
