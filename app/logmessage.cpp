@@ -4,6 +4,7 @@
 #include <QTime>
 
 #include <cstdlib>
+#include <mutex>
 
 std::ofstream logStream;
 
@@ -32,6 +33,9 @@ void logMessage(QtMsgType type, const QMessageLogContext& /*context*/, const QSt
     const char* prefix = prefixOf(type);
     if (!prefix)
         return;
+    // Qt may warn from its own threads: one line at a time
+    static std::mutex mutex;
+    const std::lock_guard<std::mutex> lock(mutex);
     logStream << QTime::currentTime().toString(Qt::TextDate).toStdString() << prefix
               << message.toStdString() << '\n';
     if (type == QtFatalMsg) {

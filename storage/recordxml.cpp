@@ -49,46 +49,36 @@ QString xmlSafe(const QString& text)
 
 namespace {
 
-// The escaping of Qt's DOM writer, which wrote these files first: in text only "<", "&",
-// a carriage return and the ">" of "]]>"; in attribute values also quotes and line ends.
-QString escapedText(const QString& text)
+// The escaping of Qt's DOM writer, which wrote these files first: "<", "&", a carriage
+// return and the ">" of "]]>"; in attribute values also the quote, tab and line feed.
+enum class Context { Text, Attribute };
+
+QString escaped(const QString& text, Context context)
 {
-    QString escaped;
-    escaped.reserve(text.size() + 8);
+    const bool attribute = context == Context::Attribute;
+    QString result;
+    result.reserve(text.size() + 8);
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
-        switch (c.unicode()) {
-        case '<': escaped += QLatin1String("&lt;"); break;
-        case '&': escaped += QLatin1String("&amp;"); break;
-        case '\r': escaped += QLatin1String("&#xd;"); break;
-        case '>':
-            if (i >= 2 && text.at(i - 1) == QLatin1Char(']') && text.at(i - 2) == QLatin1Char(']'))
-                escaped += QLatin1String("&gt;");
-            else
-                escaped += c;
-            break;
-        default: escaped += c;
-        }
+        const char16_t u = c.unicode();
+        if (u == '<')
+            result += QLatin1String("&lt;");
+        else if (u == '&')
+            result += QLatin1String("&amp;");
+        else if (u == '\r')
+            result += QLatin1String("&#xd;");
+        else if (u == '>' && i >= 2 && text.at(i - 1) == QLatin1Char(']') && text.at(i - 2) == QLatin1Char(']'))
+            result += QLatin1String("&gt;");
+        else if (attribute && u == '"')
+            result += QLatin1String("&quot;");
+        else if (attribute && u == '\t')
+            result += QLatin1String("&#x9;");
+        else if (attribute && u == '\n')
+            result += QLatin1String("&#xa;");
+        else
+            result += c;
     }
-    return escaped;
-}
-
-QString escapedAttribute(const QString& value)
-{
-    QString escaped;
-    escaped.reserve(value.size() + 8);
-    for (const QChar c : value) {
-        switch (c.unicode()) {
-        case '<': escaped += QLatin1String("&lt;"); break;
-        case '&': escaped += QLatin1String("&amp;"); break;
-        case '"': escaped += QLatin1String("&quot;"); break;
-        case '\t': escaped += QLatin1String("&#x9;"); break;
-        case '\n': escaped += QLatin1String("&#xa;"); break;
-        case '\r': escaped += QLatin1String("&#xd;"); break;
-        default: escaped += c;
-        }
-    }
-    return escaped;
+    return result;
 }
 
 } // namespace
@@ -98,14 +88,14 @@ QByteArray compose(const QString& type, const QString& id, const QMap<QString, Q
     QString document;
     document.reserve(128 + 48 * fields.size());
     document += QLatin1String("<!DOCTYPE ") + type + QLatin1String(">\n<") + type + QLatin1String(">\n <") + entryTag
-        + QLatin1Char(' ') + idAttribute + QLatin1String("=\"") + escapedAttribute(xmlSafe(id)) + QLatin1Char('"');
+        + QLatin1Char(' ') + idAttribute + QLatin1String("=\"") + escaped(xmlSafe(id), Context::Attribute) + QLatin1Char('"');
     if (fields.isEmpty()) {
         document += QLatin1String("/>\n");
     } else {
         document += QLatin1String(">\n");
         for (auto it = fields.cbegin(); it != fields.cend(); ++it) {
             document += QLatin1String("  <") + fieldTag + QLatin1Char(' ') + nameAttribute + QLatin1String("=\"")
-                + escapedAttribute(xmlSafe(it.key())) + QLatin1String("\">") + escapedText(xmlSafe(it.value()))
+                + escaped(xmlSafe(it.key()), Context::Attribute) + QLatin1String("\">") + escaped(xmlSafe(it.value()), Context::Text)
                 + QLatin1String("</") + fieldTag + QLatin1String(">\n");
         }
         document += QLatin1String(" </") + entryTag + QLatin1String(">\n");
@@ -165,6 +155,7 @@ public:
     std::optional<QString> text(char stop)
     {
         QByteArray raw;
+        const char* const begin = at;
         const char* span = at;
         while (at < end && *at != stop) {
             const char c = *at;
@@ -178,8 +169,10 @@ public:
                 continue;
             }
             // Legal in places, but never written so by us: the XML reader decides.
-            const bool closesCData = c == '>' && at - span >= 2 && at[-1] == ']' && at[-2] == ']';
-            if (c == '<' || c == '\r' || closesCData || (c == '\n' && stop == '"')
+            // (an attribute value normalises raw blanks, so they are never written raw)
+            const bool closesCData = c == '>' && at - begin >= 2 && at[-1] == ']' && at[-2] == ']';
+            const bool rawBlankInAttribute = stop == '"' && (c == '\n' || c == '\t');
+            if (c == '<' || c == '\r' || closesCData || rawBlankInAttribute
                 || (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n'))
                 return std::nullopt;
             ++at;
@@ -270,11 +263,18 @@ bool readAnyLayout(const QByteArray& document, QMap<QString, QString>* fields, Q
     while (!reader.atEnd()) {
         switch (reader.readNext()) {
         case QXmlStreamReader::DTD:
-            if (reader.text().contains(QLatin1Char('[')) || !reader.entityDeclarations().isEmpty()) {
+            // Only a bare <!DOCTYPE name>: declarations can expand without bound, and an
+            // external DTD would leave its entities unresolved.
+            if (!reader.dtdSystemId().isEmpty() || !reader.dtdPublicId().isEmpty()
+                || !reader.entityDeclarations().isEmpty() || reader.text().contains(QLatin1Char('['))) {
                 *error = QStringLiteral("document type with declarations");
                 return false;
             }
             break;
+        case QXmlStreamReader::EntityReference:
+            // left unresolved, its text would silently drop out of the value
+            *error = QStringLiteral("undeclared entity &%1;").arg(reader.name());
+            return false;
         case QXmlStreamReader::StartElement:
             if (++depth > formatDepth) {
                 *error = QStringLiteral("elements nested deeper than %1 levels").arg(formatDepth);

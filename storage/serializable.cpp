@@ -46,14 +46,25 @@ const std::vector<Accent>& accentTable()
 // A record id becomes part of a file name: it must not lead out of the data directory.
 bool isSafeRecordId(const QString& id)
 {
-    return !id.contains(QLatin1Char('/')) && !id.contains(QLatin1Char('\\'))
-        && !id.contains(QChar(0));
+    return std::none_of(id.cbegin(), id.cend(), [](QChar c) {
+        return c.unicode() < 0x20 || c == QLatin1Char('/') || c == QLatin1Char('\\');
+    });
 }
 
 bool fileHolds(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     return file.size() == bytes.size() && file.open(QIODevice::ReadOnly) && file.readAll() == bytes;
+}
+
+bool syncFile(int handle)
+{
+#ifdef Q_OS_UNIX
+    return ::fdatasync(handle) == 0;
+#else
+    Q_UNUSED(handle)
+    return true;
+#endif
 }
 
 } // namespace
@@ -119,6 +130,11 @@ int Serializable::serialize(Serializable* record)
     const QByteArray document = RecordXml::compose(record->recordType(), record->recordId(), escaped);
 
     const QString path = fileNameOf(record);
+    if (document.size() > RecordXml::maxFileSize) {
+        // it could be written, but never read back: keep the previous file instead
+        qWarning() << "Cannot write the record file:" << path << "larger than" << RecordXml::maxFileSize << "bytes";
+        return -1;
+    }
     // Closing the program with thousands of unchanged customers must not rewrite them all.
     if (fileHolds(path, document))
         return 0;
@@ -132,7 +148,10 @@ int Serializable::serialize(Serializable* record)
         qWarning() << "Cannot open the record file for writing:" << path << file.errorString();
         return -1;
     }
-    if (file.write(document) != document.size() || !file.flush() || file.error() != QFileDevice::NoError) {
+    // QSaveFile syncs before renaming but does not look at the result: an error that only
+    // shows at sync time would still replace a good record.
+    if (file.write(document) != document.size() || !file.flush() || file.error() != QFileDevice::NoError
+        || !syncFile(file.handle())) {
         qWarning() << "Cannot write the record file:" << path << file.errorString();
         file.cancelWriting();
         return -1;

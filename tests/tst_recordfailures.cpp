@@ -93,6 +93,8 @@ private Q_SLOTS:
     void fullDisk_keepsPreviousFile();
     void killedSave_leavesOldOrNewRecord();
     void recordIdWithPathSeparator_isNotWritten();
+    void recordTooLargeToReadBack_isNotWritten();
+    void syncDataDir_needsTheDirectory();
 
 private:
     std::unique_ptr<TestHome> home;
@@ -121,6 +123,9 @@ void TestRecordFailures::unreadableFile_isRefusedAndMapKept_data()
         << "document type with declarations";
     QTest::newRow("internal subset without entities")
         << QByteArray("<!DOCTYPE customer [ <!ELEMENT customer ANY> ]>\n<customer/>\n")
+        << "document type with declarations";
+    QTest::newRow("external document type")
+        << QByteArray("<!DOCTYPE customer SYSTEM \"customer.dtd\">\n<customer><entry id=\"C1\"><field name=\"A\">CAFF&Egrave; SRL</field></entry></customer>\n")
         << "document type with declarations";
     QTest::newRow("deep nesting") << nested(100000) << "nested deeper than 3";
     QTest::newRow("one level too deep")
@@ -242,8 +247,34 @@ void TestRecordFailures::recordIdWithPathSeparator_isNotWritten()
     TestRecord record(customerType, QStringLiteral("/../../escaped"));
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("escaped")));
     QCOMPARE(Serializable::serialize(&record), -1);
+    TestRecord withLineFeed(customerType, QStringLiteral("C1\nC2"));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("C1")));
+    QCOMPARE(Serializable::serialize(&withLineFeed), -1);
+    QVERIFY(QDir(home->dataDir()).isEmpty());
     QVERIFY(!QFile::exists(home->path() + QStringLiteral("/escaped.xml")));
     QVERIFY(!QFile::exists(home->path() + QStringLiteral("/.Quillbook/escaped.xml")));
+}
+
+void TestRecordFailures::recordTooLargeToReadBack_isNotWritten()
+{
+    // each accented letter takes twelve bytes in the file
+    TestRecord record(customerType, QStringLiteral("C00001"));
+    *record.fields() = {{QStringLiteral("NOTE"), QStringLiteral("OK")}};
+    QCOMPARE(Serializable::serialize(&record), 0);
+    const QString path = Serializable::fileNameOf(&record);
+    const QByteArray saved = readFile(path);
+
+    record.fields()->insert(QStringLiteral("NOTE"), QString(90000, QChar(0x00E8)));
+    QTest::ignoreMessage(QtWarningMsg, mentioning(path));
+    QCOMPARE(Serializable::serialize(&record), -1);
+    QCOMPARE(readFile(path), saved);
+}
+
+void TestRecordFailures::syncDataDir_needsTheDirectory()
+{
+    QVERIFY(!Serializable::syncDataDir());
+    QVERIFY(QDir().mkpath(home->dataDir()));
+    QVERIFY(Serializable::syncDataDir());
 }
 
 QTEST_GUILESS_MAIN(TestRecordFailures)

@@ -39,6 +39,8 @@ private Q_SLOTS:
     void composedDocument_matchesQtDomWriter();
     void ownLayoutReader_agreesWithXmlReader_data();
     void ownLayoutReader_agreesWithXmlReader();
+    void readers_agreeOnHandWrittenDocuments_data();
+    void readers_agreeOnHandWrittenDocuments();
     void handWrittenLayouts_areRead_data();
     void handWrittenLayouts_areRead();
 
@@ -301,7 +303,7 @@ void TestRecordFiles::composedDocument_matchesQtDomWriter()
     // differ from them by a byte, or every record would be rewritten at the first save.
     QFETCH(Serializable::FieldMap, fields);
     const QString type = QStringLiteral("customer");
-    const QString id = QStringLiteral("C\"1&<>\t");
+    const QString id = QStringLiteral("C\"1&<>\t]]>");
     QDomDocument dom(type);
     QDomElement root = dom.createElement(type);
     dom.appendChild(root);
@@ -329,13 +331,15 @@ void TestRecordFiles::ownLayoutReader_agreesWithXmlReader_data()
     QTest::newRow("blanks and line ends")
         << Serializable::FieldMap{{QStringLiteral("A"), QStringLiteral("  ")}, {QStringLiteral("B"), QStringLiteral("\tx\n\r\ny\r")},
                                   {QStringLiteral("C"), QString()}, {QStringLiteral("D\tE\nF"), QStringLiteral("v")}};
+    QTest::newRow("end of a CDATA section in keys and values")
+        << Serializable::FieldMap{{QStringLiteral("K]]>"), QStringLiteral("]]>]]]>")}, {QStringLiteral("]]"), QStringLiteral("]] >")}};
     QTest::newRow("beyond ASCII") << Serializable::FieldMap{{QStringLiteral("\u00C8"), QStringLiteral("\u20AC \U0001F600 \u00DF \u007F")}};
 }
 
 void TestRecordFiles::ownLayoutReader_agreesWithXmlReader()
 {
     QFETCH(Serializable::FieldMap, fields);
-    const QByteArray document = RecordXml::compose(QStringLiteral("customer"), QStringLiteral("C\"1&"), fields);
+    const QByteArray document = RecordXml::compose(QStringLiteral("customer"), QStringLiteral("C\"1&]]>"), fields);
     const auto own = RecordXml::detail::readOwnLayout(document);
     Serializable::FieldMap any;
     QString error;
@@ -343,6 +347,42 @@ void TestRecordFiles::ownLayoutReader_agreesWithXmlReader()
     QCOMPARE(any, fields);
     QVERIFY2(own.has_value(), document.constData());
     QCOMPARE(*own, fields);
+}
+
+void TestRecordFiles::readers_agreeOnHandWrittenDocuments_data()
+{
+    QTest::addColumn<QByteArray>("field"); // one field line of an otherwise ordinary record
+    QTest::newRow("raw tab in a name") << QByteArray("<field name=\"A\tB\">1</field>");
+    QTest::newRow("raw line feed in a name") << QByteArray("<field name=\"A\nB\">1</field>");
+    QTest::newRow("raw tab and line feed in a value") << QByteArray("<field name=\"A\">1\t2\n3</field>");
+    QTest::newRow("carriage return in a value") << QByteArray("<field name=\"A\">1\r\n2\r3</field>");
+    QTest::newRow("decimal reference") << QByteArray("<field name=\"A\">&#65;&#x42;</field>");
+    QTest::newRow("reference to a forbidden character") << QByteArray("<field name=\"A\">&#x1;</field>");
+    QTest::newRow("CDATA end split by a reference") << QByteArray("<field name=\"A\">]]&gt;]&#x5d;></field>");
+    QTest::newRow("raw CDATA end") << QByteArray("<field name=\"A\">]]></field>");
+    QTest::newRow("single quotes") << QByteArray("<field name='A'>1</field>");
+    QTest::newRow("C1 control") << QByteArray("<field name=\"A\">\xC2\x85</field>");
+    QTest::newRow("non-character") << QByteArray("<field name=\"A\">\xEF\xBF\xBE</field>");
+    QTest::newRow("invalid UTF-8") << QByteArray("<field name=\"A\">CAFF\xC8</field>");
+    QTest::newRow("greater-than in a name") << QByteArray("<field name=\"A>B\">1</field>");
+    QTest::newRow("quote in a value") << QByteArray("<field name=\"A\">\"1\"</field>");
+}
+
+void TestRecordFiles::readers_agreeOnHandWrittenDocuments()
+{
+    // Whatever the fast reader accepts, it must read exactly as the XML reader does.
+    QFETCH(QByteArray, field);
+    for (const QByteArray& lineEnd : {QByteArray("\n"), QByteArray("\r\n")}) {
+        const QByteArray document = "<!DOCTYPE customer>\n<customer>\n <entry id=\"C1\">\n  " + field
+            + "\n  <field name=\"Z\">end</field>" + lineEnd + " </entry>\n</customer>\n";
+        Serializable::FieldMap any;
+        QString error;
+        const bool anyRead = RecordXml::detail::readAnyLayout(document, &any, &error);
+        if (const auto own = RecordXml::detail::readOwnLayout(document)) {
+            QVERIFY2(anyRead, qPrintable(error));
+            QCOMPARE(*own, any);
+        }
+    }
 }
 
 void TestRecordFiles::handWrittenLayouts_areRead_data()
