@@ -54,7 +54,7 @@ bool isSafeRecordId(const QString& id)
 bool fileHolds(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
-    return file.size() == bytes.size() && file.open(QIODevice::ReadOnly) && file.readAll() == bytes;
+    return file.open(QIODevice::ReadOnly) && file.size() == bytes.size() && file.read(bytes.size() + 1) == bytes;
 }
 
 bool syncFile(int handle)
@@ -121,12 +121,12 @@ int Serializable::serialize(Serializable* record)
         qWarning() << "Record not written: its id cannot be a file name:" << record->recordId();
         return -1;
     }
-    if (!ensureDataDir())
-        return -1;
-
-    FieldMap escaped;
-    for (auto it = record->fields()->cbegin(); it != record->fields()->cend(); ++it)
-        escaped.insert(it.key(), escapeAccents(it.value()));
+    FieldMap escaped = *record->fields(); // shared until a value needs its accents escaped
+    for (auto it = record->fields()->cbegin(); it != record->fields()->cend(); ++it) {
+        QString value = escapeAccents(it.value());
+        if (!value.isSharedWith(it.value()))
+            escaped.insert(it.key(), value);
+    }
     const QByteArray document = RecordXml::compose(record->recordType(), record->recordId(), escaped);
 
     const QString path = fileNameOf(record);
@@ -138,6 +138,8 @@ int Serializable::serialize(Serializable* record)
     // Closing the program with thousands of unchanged customers must not rewrite them all.
     if (fileHolds(path, document))
         return 0;
+    if (!ensureDataDir())
+        return -1;
 
     // Written beside the old file and renamed over it, so a crash or a power cut at any
     // moment leaves either the complete old record or the complete new one. Every step is
@@ -228,16 +230,45 @@ QString Serializable::escapeAccents(QString text)
     const auto ascii = [](QChar c) { return c.unicode() < 0x80; };
     if (std::all_of(text.cbegin(), text.cend(), ascii))
         return text;
-    for (const Accent& accent : accentTable())
-        text.replace(accent.letter, accent.entity);
-    return text;
+    // One pass: an entity name is plain ASCII, so no replacement can make another letter appear.
+    QString escaped;
+    escaped.reserve(text.size() + 16);
+    for (const QChar c : std::as_const(text)) {
+        const auto& table = accentTable();
+        const auto accent = c.unicode() < 0xC0 ? table.cend()
+                                               : std::find_if(table.cbegin(), table.cend(),
+                                                              [c](const Accent& a) { return a.letter == c; });
+        if (accent != table.cend())
+            escaped += accent->entity;
+        else
+            escaped += c;
+    }
+    return escaped;
 }
 
 QString Serializable::unescapeAccents(QString text)
 {
-    if (!text.contains(QLatin1Char('&')))
+    qsizetype at = text.indexOf(QLatin1Char('&'));
+    if (at < 0)
         return text;
-    for (const Accent& accent : accentTable())
-        text.replace(accent.entity, QString(accent.letter));
-    return text;
+    // One pass from each "&": a letter put in place of an entity cannot start another one.
+    QString unescaped;
+    unescaped.reserve(text.size());
+    qsizetype copied = 0;
+    const auto& table = accentTable();
+    while (at >= 0) {
+        const QStringView rest = QStringView(text).mid(at);
+        const auto accent = std::find_if(table.cbegin(), table.cend(),
+                                         [rest](const Accent& a) { return rest.startsWith(a.entity); });
+        if (accent != table.cend()) {
+            unescaped += QStringView(text).mid(copied, at - copied);
+            unescaped += accent->letter;
+            copied = at + accent->entity.size();
+            at = text.indexOf(QLatin1Char('&'), copied);
+        } else {
+            at = text.indexOf(QLatin1Char('&'), at + 1);
+        }
+    }
+    unescaped += QStringView(text).mid(copied);
+    return unescaped;
 }
