@@ -97,11 +97,11 @@ void Company::copyFieldsFrom(const Company* other)
         fields()->insert(it.key(), it.value());
 }
 
-Serializable::FieldMap Company::summaryFields() const
+Serializable::FieldMap* Company::summaryFields() const
 {
-    FieldMap summary;
+    auto* summary = new FieldMap;
     for (const QString& key : {RAGIONE_S, CODE, MOBILE_PHONE, TELEPHONE, ADDRESS, EMAIL})
-        summary.insert(key, getField(key));
+        summary->insert(key, getField(key));
     return summary;
 }
 

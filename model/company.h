@@ -27,7 +27,8 @@ public:
     QStringList getChoiceFields(const QString& key) const;
     bool hasChoiceValue(const QString& key) const;
     void copyFieldsFrom(const Company* other);
-    FieldMap summaryFields() const;
+    // A new map with the columns of a search result; the caller owns it.
+    FieldMap* summaryFields() const;
 
     void startEditing();
     void confirmEditing();

@@ -250,7 +250,8 @@ void TestCompany::summaryFields_hasTheSixSearchColumns()
     Company company(nullptr, QStringLiteral("customer"));
     fillComplete(company);
     company.setField(TELEPHONE, QStringLiteral("06 555"));
-    const FieldMap summary = company.summaryFields();
+    const std::unique_ptr<FieldMap> owned(company.summaryFields());
+    const FieldMap& summary = *owned;
     QCOMPARE(summary.keys(), (QStringList{ADDRESS, CODE, EMAIL, MOBILE_PHONE, RAGIONE_S, TELEPHONE}));
     QCOMPARE(summary.value(TELEPHONE), QStringLiteral("06 555"));
     QCOMPARE(summary.value(EMAIL), QString());

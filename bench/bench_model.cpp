@@ -1,0 +1,130 @@
+// The model with a large registry: start-up load, save at exit with nothing changed,
+// keyword search, and one line-item edit in a long invoice. Diagnostics go to a log file
+// as in the program. Run on demand: bench_model [customers]
+#include "company.h"
+#include "companykeys.h"
+#include "lineitem.h"
+#include "logmessage.h"
+#include "modelfacade.h"
+#include "paths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+double millisecondsOf(const std::function<void()>& work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return timer.nsecsElapsed() / 1e6;
+}
+
+double medianOf(int runs, const std::function<void()>& work)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i)
+        times.push_back(millisecondsOf(work));
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void writeRegistry(int count)
+{
+    for (int i = 1; i <= count; ++i) {
+        Company customer(nullptr, QStringLiteral("customer"));
+        *customer.fields() = {
+            {CODE, QStringLiteral("C%1").arg(i, 5, 10, QLatin1Char('0'))},
+            {RAGIONE_S, QStringLiteral("CAFF\u00C8 DEL CORSO %1 SRL").arg(i)},
+            {PIVA, QStringLiteral("%1").arg(10000000000LL + i)},
+            {ADDRESS, QStringLiteral("VIA DEL CORSO %1").arg(i % 300)},
+            {CAP, QStringLiteral("00186")},
+            {LOCALITY, QStringLiteral("ROMA")},
+            {CITY, QStringLiteral("RM")},
+            {NAZIONE, QStringLiteral("ITALIA")},
+            {TELEPHONE, QStringLiteral("06 %1").arg(5550000 + i)},
+            {MOBILE_PHONE, QStringLiteral("333 %1").arg(1000000 + i)},
+            {EMAIL, QStringLiteral("INFO%1@ESEMPIO.IT").arg(i)},
+            {NOTE, QStringLiteral("CONSEGNA AL PIANO TERRA, ORARIO 9-13")},
+        };
+        Serializable::serialize(&customer);
+    }
+    Serializable::syncDataDir();
+}
+
+double bareRead()
+{
+    return medianOf(5, [] {
+        const QStringList names = QDir(dataDirPath()).entryList(QDir::Files);
+        for (const QString& name : names) {
+            QFile file(dataDirPath() + QLatin1Char('/') + name);
+            if (file.open(QIODevice::ReadOnly))
+                file.readAll();
+        }
+    });
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication application(argc, argv);
+    const int count = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : 10000;
+
+    QTemporaryDir home;
+    qputenv("HOME", QFile::encodeName(home.path()));
+    QDir().mkpath(dataDirPath());
+    logStream.open(logFilePath().toStdString(), std::ios::out | std::ios::app);
+    qInstallMessageHandler(logMessage);
+
+    writeRegistry(count);
+    const double bare = bareRead();
+
+    const double load = medianOf(5, [] {
+        ModelFacade::destroyInstance();
+        ModelFacade::instance()->loadPersistentData();
+    });
+    ModelFacade* facade = ModelFacade::instance();
+    facade->savePersistentData(); // the company and preference files appear once
+    const double save = medianOf(5, [facade] { facade->savePersistentData(); });
+
+    const double searchWord = medianOf(11, [facade] { qDeleteAll(facade->search(QStringLiteral("4321"))); });
+    const double searchAll = medianOf(11, [facade] { qDeleteAll(facade->search(QStringLiteral("*"))); });
+    const int hits = [facade] {
+        const auto found = facade->search(QStringLiteral("*"));
+        qDeleteAll(found);
+        return int(found.size());
+    }();
+
+    for (int i = 0; i < 1000; ++i) {
+        const int id = facade->addLineItem();
+        facade->setLineItemField(id, LineItemKey::amount, QStringLiteral("2"));
+        facade->setLineItemField(id, LineItemKey::prize, QStringLiteral("12,50"));
+    }
+    const int lastId = facade->lineItemIds().constLast();
+    int round = 0;
+    const double edit = medianOf(101, [facade, lastId, &round] {
+        facade->setLineItemField(lastId, LineItemKey::prize, QString::number(10 + (++round % 7)));
+    });
+
+    qInstallMessageHandler(nullptr);
+    std::printf("customers:                         %d (found by \"*\": %d)\n", count, hits);
+    std::printf("bare read of the data files:       %8.1f ms\n", bare);
+    std::printf("loadPersistentData():              %8.1f ms  ratio %.2f (target at most 2.5)\n", load, load / bare);
+    std::printf("savePersistentData(), unchanged:   %8.1f ms  ratio %.2f (target at most 1.5)\n", save, save / bare);
+    std::printf("search(\"4321\"):                    %8.2f ms  (target under 10)\n", searchWord);
+    std::printf("search(\"*\"):                       %8.2f ms  (target under 30)\n", searchAll);
+    std::printf("line-item edit, 1,000 rows:        %8.3f ms  (target under 1)\n", edit);
+    ModelFacade::destroyInstance();
+    logStream.close();
+    return hits == count ? 0 : 1;
+}

@@ -1,0 +1,402 @@
+#include "modelfacade.h"
+
+#include "company.h"
+#include "companykeys.h"
+#include "customercode.h"
+#include "lineitem.h"
+#include "preferencekeys.h"
+#include "preferencevalue.h"
+
+#include <QDebug>
+#include <QFileInfo>
+#include <QHash>
+
+namespace {
+
+const QString customerType = QStringLiteral("customer");
+const QString companyType = QStringLiteral("company");
+const QString preferenceType = QStringLiteral("preference");
+const QString ownCompanyCode = QStringLiteral("AZ0001");
+
+} // namespace
+
+ModelFacade* ModelFacade::self = nullptr;
+
+ModelFacade* ModelFacade::instance()
+{
+    if (!self)
+        self = new ModelFacade;
+    return self;
+}
+
+void ModelFacade::destroyInstance()
+{
+    delete self;
+    self = nullptr;
+}
+
+ModelFacade::ModelFacade() : nextCustomerCode(CustomerCode::initial)
+{
+}
+
+ModelFacade::~ModelFacade() = default;
+
+// ---- Persistence
+
+bool ModelFacade::loadPersistentData()
+{
+    qDebug() << "load persistent data";
+    nextCustomerCode = CustomerCode::initial;
+    loadCustomers();
+    nextCustomerCode = getNewCustomerCode();
+    loadOwnCompany();
+    loadPreferences();
+    qDebug() << " _________load persistent data " << customers.size();
+    if (!invoice)
+        createInvoice();
+    invoice->setIva(getIva());
+    return true;
+}
+
+void ModelFacade::loadCustomers()
+{
+    // Each code is loaded once: two files with one code would otherwise both be saved
+    // under that code's file name, and one customer would overwrite the other. The file
+    // named after the code wins; the others stay on disk untouched.
+    QList<Company*> loaded;
+    QHash<QString, qsizetype> indexOfCode;
+    const auto isNamedAfterCode = [](const QString& path, const Company* customer) {
+        return QFileInfo(path).fileName() == customerType + QLatin1Char('_') + customer->recordId() + QStringLiteral(".xml");
+    };
+    QStringList pathOfLoaded;
+    for (const QString& path : Serializable::filesOfType(customerType)) {
+        auto* customer = new Company(this, customerType);
+        if (Serializable::unserialize(customer, path, customerType) != 0 || customer->recordId().isEmpty()) {
+            // An unreadable or code-less customer would be saved as "customer_.xml" and
+            // come back as a phantom customer.
+            qWarning() << "Customer file skipped, no customer with a code could be read from it:" << path;
+            delete customer;
+            continue;
+        }
+        const auto existing = indexOfCode.constFind(customer->recordId());
+        if (existing == indexOfCode.cend()) {
+            indexOfCode.insert(customer->recordId(), loaded.size());
+            loaded.append(customer);
+            pathOfLoaded.append(path);
+            continue;
+        }
+        const qsizetype index = *existing;
+        if (!isNamedAfterCode(pathOfLoaded.at(index), loaded.at(index)) && isNamedAfterCode(path, customer)) {
+            qWarning() << "Customer file skipped, its code" << customer->recordId() << "is also in" << path << ":"
+                       << pathOfLoaded.at(index);
+            delete loaded.at(index);
+            loaded[index] = customer;
+            pathOfLoaded[index] = path;
+        } else {
+            qWarning() << "Customer file skipped, its code" << customer->recordId() << "is also in"
+                       << pathOfLoaded.at(index) << ":" << path;
+            delete customer;
+        }
+    }
+    for (Company* customer : std::as_const(loaded)) {
+        nextCustomerCode = CustomerCode::larger(nextCustomerCode, customer->recordId());
+        customers.append(customer);
+        // the code only: with thousands of customers, their whole data would swell the log at every start
+        qDebug() << "recuperato il customer" << customer->recordId();
+    }
+}
+
+void ModelFacade::loadOwnCompany()
+{
+    ownCompany = new Company(this, companyType);
+    ownCompany->setField(CODE, ownCompanyCode);
+    const QStringList files = Serializable::filesOfType(companyType);
+    if (!files.isEmpty()) {
+        if (Serializable::unserialize(ownCompany, files.first(), companyType) == 0) {
+            qDebug() << "recuperata la company";
+            // the file's name comes from the code: without it the record would be saved elsewhere
+            ownCompany->fields()->insert(CODE, ownCompanyCode);
+        } else {
+            keepUnreadableCompanyFile = true;
+        }
+    }
+    Q_EMIT companyChanged(ownCompany->fields());
+}
+
+void ModelFacade::loadPreferences()
+{
+    preferences = new PreferenceValue(this, preferenceType);
+    const QStringList files = Serializable::filesOfType(preferenceType);
+    if (!files.isEmpty())
+        Serializable::unserialize(preferences, files.first(), preferenceType);
+}
+
+bool ModelFacade::savePersistentData()
+{
+    if (ownCompany && !keepUnreadableCompanyFile)
+        Serializable::serialize(ownCompany);
+    for (Company* customer : std::as_const(customers)) {
+        // an edit neither confirmed nor aborted is not saved
+        customer->abortEditing();
+        Serializable::serialize(customer);
+    }
+    if (preferences)
+        Serializable::serialize(preferences);
+    Serializable::syncDataDir();
+    return true;
+}
+
+// ---- Own company
+
+ModelFacade::FieldMap* ModelFacade::companyFields() const
+{
+    return ownCompany ? ownCompany->fields() : nullptr;
+}
+
+namespace {
+
+// Stored values are upper case: the customer search relies on it.
+QString filtered(const QString& value)
+{
+    const QString upper = value.toUpper();
+    qDebug() << "called filter String " << value << upper;
+    return upper;
+}
+
+} // namespace
+
+int ModelFacade::setCompanyField(const QString& key, const QString& value)
+{
+    const QString upper = filtered(value);
+    qDebug() << "setCompanyField" << key;
+    if (!companyDraft) {
+        companyDraft = new Company(this, companyType);
+        companyDraft->copyFieldsFrom(ownCompany);
+        companyDraft->fields()->insert(CODE, ownCompany ? ownCompany->recordId() : ownCompanyCode);
+    }
+    const int result = companyDraft->setField(key, upper);
+    Q_EMIT companyChanged(companyDraft->fields());
+    return result;
+}
+
+void ModelFacade::commitCompany()
+{
+    if (!companyDraft)
+        return;
+    delete ownCompany;
+    ownCompany = companyDraft;
+    companyDraft = nullptr;
+    ownCompany->fields()->insert(CODE, ownCompanyCode);
+    keepUnreadableCompanyFile = false;
+    Q_EMIT companyChanged(ownCompany->fields());
+}
+
+void ModelFacade::abortCompany()
+{
+    delete companyDraft;
+    companyDraft = nullptr;
+}
+
+// ---- Preferences
+
+QString ModelFacade::getTCura() const { return preferenceField(TCURA_FIELD); }
+QString ModelFacade::getCausale() const { return preferenceField(CAUSALE_FIELD); }
+QString ModelFacade::getAspetto() const { return preferenceField(ASPETTO_FIELD); }
+QString ModelFacade::getDataInizio() const { return preferenceField(DATA_INIZIO_FIELD); }
+QString ModelFacade::getOraInizio() const { return preferenceField(ORA_INIZIO_FIELD); }
+QString ModelFacade::getSMezzo() const { return preferenceField(SMEZZO_FIELD); }
+QString ModelFacade::getPorto() const { return preferenceField(PORTO_FIELD); }
+
+int ModelFacade::getIva()
+{
+    return preferences ? preferences->getIva() : 0;
+}
+
+void ModelFacade::setPreferenceField(const QString& key, const QString& value)
+{
+    if (preferences)
+        preferences->setField(key, filtered(value));
+}
+
+QString ModelFacade::preferenceField(const QString& key) const
+{
+    return preferences ? preferences->getField(key) : QString();
+}
+
+void ModelFacade::setIva(const QString& value)
+{
+    Invoice* current = ensureInvoice();
+    if (preferences)
+        preferences->setIva(value);
+    current->setIva(getIva());
+}
+
+// ---- Invoice
+
+void ModelFacade::createInvoice()
+{
+    invoice = new Invoice(this);
+    connect(invoice, &Invoice::invoiceAmountChanged, this, &ModelFacade::handleInvoiceTotalChanged);
+    connect(invoice, &Invoice::lineItemChanged, this, &ModelFacade::handleLineItemChanged);
+    connect(invoice, &Invoice::invoiceChanged, this, &ModelFacade::handleInvoiceChanged);
+    connect(invoice, &Invoice::currentCustomerChanged, this, &ModelFacade::handleSelectedCustomerChanged);
+    connect(invoice, &Invoice::invoicePaymentChanged, this, &ModelFacade::handleInvoicePaymentChanged);
+    connect(invoice, &Invoice::scadenzeChanged, this, &ModelFacade::handleScadenzeChanged);
+    invoice->setIva(getIva());
+}
+
+void ModelFacade::dropInvoice()
+{
+    if (!invoice)
+        return;
+    delete invoice;
+    invoice = nullptr;
+    Q_EMIT invoiceChanged();
+}
+
+Invoice* ModelFacade::ensureInvoice()
+{
+    if (!invoice)
+        createInvoice();
+    return invoice;
+}
+
+QStringList ModelFacade::paymentModes() { return Invoice::paymentModes(); }
+QStringList ModelFacade::unitList() { return LineItem::unitList(); }
+QStringList ModelFacade::lineItemFieldKeys() { return LineItem::fieldKeys(); }
+
+void ModelFacade::setFDate(const QDate& date) { ensureInvoice()->setFDate(date); }
+bool ModelFacade::setSpeseBancarie(const QString& text) { return ensureInvoice()->setSpeseBancarie(text); }
+bool ModelFacade::setColli(const QString& text) { return ensureInvoice()->setColli(text); }
+bool ModelFacade::setPesoColli(const QString& text) { return ensureInvoice()->setPesoColli(text); }
+bool ModelFacade::setNettoTotaleColli(const QString& text) { return ensureInvoice()->setNettoTotaleColli(text); }
+bool ModelFacade::setLordoColli(const QString& text) { return ensureInvoice()->setLordoColli(text); }
+bool ModelFacade::setVarie(const QString& text) { return ensureInvoice()->setVarie(text); }
+bool ModelFacade::setImballo(const QString& text) { return ensureInvoice()->setImballo(text); }
+bool ModelFacade::setTrasporto(const QString& text) { return ensureInvoice()->setTrasporto(text); }
+bool ModelFacade::setPayment(const QString& mode) { return ensureInvoice()->setPayment(mode); }
+void ModelFacade::setFNote(const QString& text) { ensureInvoice()->setFNote(text); }
+void ModelFacade::setDocType(const QString& text) { ensureInvoice()->setDocType(text); }
+int ModelFacade::addLineItem() { return ensureInvoice()->addLineItem(); }
+QString ModelFacade::getFNote() { return ensureInvoice()->getFNote(); }
+QString ModelFacade::getDocType() { return ensureInvoice()->getDocType(); }
+QString ModelFacade::getPayment() { return ensureInvoice()->getPayment(); }
+QList<Scadenza> ModelFacade::getScadenze() { return ensureInvoice()->getScadenze(); }
+
+void ModelFacade::setTmpBankInfo(const QString& abi, const QString& cab, const QString& iban, const QString& filiale)
+{
+    ensureInvoice()->setTmpBankInfo(abi, cab, iban, filiale);
+}
+
+void ModelFacade::addScadenzaDate(const QDate& date, const QString& note)
+{
+    ensureInvoice()->addScadenzaDate(date, note);
+}
+
+void ModelFacade::removeScadenzaDate(const QDate& date, const QString& note)
+{
+    qDebug() << " removeScadenzaDate " << date << note;
+    ensureInvoice()->removeScadenzaDate(date, note);
+}
+
+void ModelFacade::setNumFattura(const QString& text)
+{
+    if (invoice)
+        invoice->setNumFattura(text);
+}
+
+void ModelFacade::setScontoF(const QString& text)
+{
+    if (invoice)
+        invoice->setScontoF(text);
+}
+
+void ModelFacade::removeLineItem(int id)
+{
+    if (invoice)
+        invoice->removeLineItem(id);
+}
+
+void ModelFacade::setLineItemField(int id, const QString& key, const QString& value)
+{
+    if (invoice)
+        invoice->setLineItemField(id, key, value);
+}
+
+QString ModelFacade::getLineItemField(int id, const QString& key) const
+{
+    return invoice ? invoice->getLineItemField(id, key) : QString();
+}
+
+QList<int> ModelFacade::lineItemIds() const
+{
+    return invoice ? invoice->lineItemIds() : QList<int>();
+}
+
+ModelFacade::FieldMap ModelFacade::getPaymentInfo() const
+{
+    return invoice ? invoice->getPaymentInfo() : FieldMap();
+}
+
+QDate ModelFacade::getFDate() const
+{
+    return invoice ? invoice->getFDate() : QDate::currentDate();
+}
+
+int ModelFacade::getNumFattura() const
+{
+    return invoice ? invoice->getNumFattura() : 0;
+}
+
+double ModelFacade::invoiceAmount(double (Invoice::*getter)() const) const
+{
+    return invoice ? (invoice->*getter)() : 0.0;
+}
+
+double ModelFacade::getTotaleMerci() const { return invoiceAmount(&Invoice::getTotaleMerci); }
+double ModelFacade::getTotalImp() const { return invoiceAmount(&Invoice::getTotalImp); }
+double ModelFacade::getTotaleIva() const { return invoiceAmount(&Invoice::getTotaleIva); }
+double ModelFacade::getTotale() const { return invoiceAmount(&Invoice::getTotale); }
+double ModelFacade::getImportoSconto() const { return invoiceAmount(&Invoice::getImportoSconto); }
+double ModelFacade::getScontoF() const { return invoiceAmount(&Invoice::getScontoF); }
+double ModelFacade::getTrasporto() const { return invoiceAmount(&Invoice::getTrasporto); }
+double ModelFacade::getVarie() const { return invoiceAmount(&Invoice::getVarie); }
+double ModelFacade::getImballo() const { return invoiceAmount(&Invoice::getImballo); }
+double ModelFacade::getSpeseBancarie() const { return invoiceAmount(&Invoice::getSpeseBancarie); }
+double ModelFacade::getColli() const { return invoiceAmount(&Invoice::getColli); }
+double ModelFacade::getPesoColli() const { return invoiceAmount(&Invoice::getPesoColli); }
+double ModelFacade::getNettoTotaleColli() const { return invoiceAmount(&Invoice::getNettoTotaleColli); }
+double ModelFacade::getLordoColli() const { return invoiceAmount(&Invoice::getLordoColli); }
+
+// ---- Relays of the invoice's signals
+
+void ModelFacade::handleInvoiceTotalChanged()
+{
+    Q_EMIT invoiceTotalChanged();
+}
+
+void ModelFacade::handleLineItemChanged(int code)
+{
+    qDebug() << "delegate lineItemChanged" << code;
+    Q_EMIT lineItemChanged(code);
+}
+
+void ModelFacade::handleInvoiceChanged()
+{
+    Q_EMIT invoiceChanged();
+}
+
+void ModelFacade::handleSelectedCustomerChanged(QMap<QString, QString>* fields)
+{
+    Q_EMIT selectedCustomerChanged(fields);
+}
+
+void ModelFacade::handleInvoicePaymentChanged()
+{
+    Q_EMIT invoicePaymentChanged();
+}
+
+void ModelFacade::handleScadenzeChanged()
+{
+    Q_EMIT scadenzeChanged();
+}
