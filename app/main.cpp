@@ -1,23 +1,21 @@
+#include "applicationcycle.h"
 #include "logmessage.h"
-#include "myclass.h"
 #include "paths.h"
 
-#include <QApplication>
+#include <QDebug>
 #include <QDir>
 
 int main(int argc, char* argv[])
 {
-    // The first run has no root directory yet; without it the log could not be opened.
-    QDir().mkpath(rootDirPath());
     const QString logPath = logFilePath();
     qDebug() << "path per il file di log: " << logPath;
+    // On the very first run the root directory does not exist yet; without it the log could
+    // not be opened and that run's diagnostics would be lost.
+    QDir().mkpath(rootDirPath());
     logStream.open(logPath.toStdString(), std::ios::out | std::ios::app);
     qInstallMessageHandler(logMessage);
 
-    QApplication application(argc, argv);
-    MyClass window;
-    window.show();
-    const int exitCode = QApplication::exec();
+    const int exitCode = runApplicationCycles(argc, argv);
 
     logStream.close();
     return exitCode;

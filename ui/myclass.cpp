@@ -1,9 +1,134 @@
 #include "myclass.h"
 
+#include "ui_datedialog.h"
+#include "ui_editaziendadialog.h"
+#include "ui_myclass.h"
+#include "ui_trasportodialog.h"
+
+#include "modelfacade.h"
+#include "questions.h"
+
+#include <QDate>
+
+namespace {
+
+const QString iconPath = QStringLiteral(":/MyClass/Resources/tack.ico");
+
+} // namespace
+
 MyClass::MyClass(QWidget* parent, Qt::WindowFlags flags)
-    : QMainWindow(parent, flags)
+    : QMainWindow(parent, flags),
+      form(std::make_unique<Ui::Quillbook>()),
+      dlgAzienda(std::make_unique<QDialog>()),
+      dlgTrasporto(std::make_unique<QDialog>()),
+      dlgDate(std::make_unique<QDialog>()),
+      aziendaForm(std::make_unique<Ui::EditAziendaDialog>()),
+      trasportoForm(std::make_unique<Ui::TrasportoDialog>()),
+      dateForm(std::make_unique<Ui::DateDialog>())
 {
-    setWindowTitle(QStringLiteral("Quillbook"));
+    form->setupUi(this);
+    setFixedSize(959, 713);
+
+    form->lineItemsTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    form->customerSearchTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    setupLineItemColumns(1.0);
+    setupCustomerSearchColumns();
+    for (QLineEdit* total : {form->InvoiceTotalAmount_LineEdit, form->InvoiceTotalIva_LineEdit,
+                             form->InvoiceTotalPlusIva_LineEdit})
+        total->setReadOnly(true);
+    buildCustomerFormTables();
+
+    form->editSearchCustomerButton->setEnabled(false);
+    showAddGroup(false);
+
+    trasportoForm->setupUi(dlgTrasporto.get());
+    dateForm->setupUi(dlgDate.get());
+    aziendaForm->setupUi(dlgAzienda.get());
+    dlgTrasporto->setWindowIcon(QIcon(iconPath));
+    dlgAzienda->setWindowIcon(QIcon(iconPath));
+
+    connectDialogs();
+    connectCustomerTabs();
+    connectInvoiceTab();
+    connectModel();
+
+    form->FDate_LineEdit->setDate(QDate::currentDate());
+    setPaymentWidgetsEnabled(false);
+    for (QComboBox* combo : {trasportoForm->t_TCuraField, trasportoForm->t_TMezzoField, trasportoForm->t_CausaleField,
+                             trasportoForm->t_PortoField, trasportoForm->t_AspettoField})
+        combo->setEditable(true);
+    trasportoForm->t_TCuraField->setFrame(true);
+    changeTextSize(form->textItemsCombo->currentIndex());
 }
 
 MyClass::~MyClass() = default;
+
+void MyClass::connectModel()
+{
+    ModelFacade* model = ModelFacade::instance();
+    connect(model, &ModelFacade::invoiceChanged, this, &MyClass::handleInvoiceChanged);
+    connect(model, &ModelFacade::invoiceTotalChanged, this, &MyClass::updateTotal);
+    connect(model, &ModelFacade::lineItemChanged, this, &MyClass::refreshLineItem);
+    connect(model, &ModelFacade::invoicePaymentChanged, this, &MyClass::handleInvoicePaymentChanged);
+    connect(model, &ModelFacade::scadenzeChanged, this, &MyClass::updateScadenze);
+    connect(model, &ModelFacade::selectedCustomerChanged, this, &MyClass::updateSelectedCustomer);
+    form->loadSearchOkLabel->hide();
+    connect(model, &ModelFacade::currentCustomerChanged, this, &MyClass::updateCustomerField);
+    connect(model, &ModelFacade::companyChanged, this, &MyClass::updateCompany);
+
+    connect(form->actionPreview, &QAction::triggered, this, &MyClass::openPreview);
+    connect(form->actionReset, &QAction::triggered, this, &MyClass::handleResetAction);
+    connect(form->actionAzienda, &QAction::triggered, this, &MyClass::openEditAziendaDialog);
+    connect(form->actionPreferenze_trasporto, &QAction::triggered, this, &MyClass::openTrasportoDialog);
+    connect(form->actionExport, &QAction::triggered, this, &MyClass::exportData);
+    connect(form->actionImportData, &QAction::triggered, this, &MyClass::importData);
+    connect(form->printButton, &QPushButton::clicked, this, &MyClass::openPrintDialog);
+}
+
+void MyClass::init()
+{
+    changeTextSize(form->textItemsCombo->currentIndex());
+    fillCustomerCodeCombo();
+    ModelFacade::instance()->setDocType(form->docTypeSelection->currentText());
+    storeTransportPreferences();
+    trasportoForm->t_dateField->hide();
+    trasportoForm->t_timeField->hide();
+    trasportoForm->label_6->hide();
+    form->ivaEdit->setText(QString::number(ModelFacade::instance()->getIva()));
+}
+
+void MyClass::handleResetAction()
+{
+    const int tab = form->mainTab->currentIndex();
+    if (!Questions::confirm(this, QStringLiteral("Conferma l'operazione di annullamento dei dati correnti ?")))
+        return;
+    if (tab == 0)
+        abortInvoice();
+    else if (tab == 2)
+        abortCustomerEditing();
+}
+
+void MyClass::abortInvoice()
+{
+    for (int row = form->lineItemsTable->rowCount() - 1; row >= 0; --row)
+        form->lineItemsTable->removeRow(row);
+    lineItemIdOfRow.clear();
+
+    ModelFacade* model = ModelFacade::instance();
+    model->dropInvoice();
+    model->setFDate(QDate::currentDate());
+
+    setPaymentWidgetsEnabled(false);
+    fillCustomerCodeCombo();
+    fillPaymentCombo();
+    model->setDocType(form->docTypeSelection->currentText());
+    updateScadenze();
+}
+
+// Printing and the backup have their own parts of the window, still to come: until
+// then their actions do nothing.
+void MyClass::openPreview() {}
+void MyClass::printPreview(QPrinter* /*printer*/) {}
+void MyClass::openPrintDialog() {}
+void MyClass::exportData() {}
+void MyClass::importData() {}

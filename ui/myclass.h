@@ -1,8 +1,27 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMap>
 
-// The program's main window.
+#include <memory>
+
+namespace Ui {
+class Quillbook;
+class EditAziendaDialog;
+class TrasportoDialog;
+class DateDialog;
+} // namespace Ui
+
+class QDialog;
+class QLabel;
+class QLineEdit;
+class QPrinter;
+class QTableWidgetItem;
+class UmComboBox;
+
+// The main window: the invoice tab, the customer search and customer management tabs,
+// the tool bar and three dialogs. It holds no business data: every edit goes to the
+// model facade as text, and every change the model announces is painted back.
 class MyClass : public QMainWindow
 {
     Q_OBJECT
@@ -10,4 +29,160 @@ class MyClass : public QMainWindow
 public:
     explicit MyClass(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
     ~MyClass() override;
+
+    // Fills the widgets from the loaded model; called once after the records are loaded.
+    void init();
+
+    // Set by a successful restore of a backup: the program then starts again without saving.
+    bool restartRequested = false;
+
+public Q_SLOTS:
+    // Tool bar
+    void openPreview();
+    void printPreview(QPrinter* printer);
+    void openPrintDialog();
+    void handleResetAction();
+    void exportData();
+    void importData();
+
+    // Invoice tab
+    void setNumFattura();
+    void setFDate();
+    void updateDocType(const QString& docType);
+    void setScontoF();
+    void handleIvaChange();
+    void handleDeliveryCost();
+    void setVarieTotal();
+    void setImballoTotal();
+    void setColli();
+    void setPesoColli();
+    void setNettoTotaleColli();
+    void setLordoColli();
+    void setSpeseBancarie();
+    void setFNote();
+    void setStampaVuota();
+    void handlePaymentCombo(int index);
+    void setTmpBankInfo();
+    void handleInvoicePaymentChanged();
+    void searchCustomer1();
+    void changeTextSize(int index);
+    void updateScadenze();
+    void setLineItemField(int row, int column);
+    void updateUmLineItems(UmComboBox* combo);
+    void addLineItemRow();
+    void deleteLineItems();
+    void refreshLineItem(int id);
+    void updateTotal();
+    void handleInvoiceChanged();
+    void updateSelectedCustomer(QMap<QString, QString>* fields);
+
+    // Customer tabs
+    void searchCustomer();
+    void handleRowSelectionOnSearchCustTable(QTableWidgetItem* item);
+    void loadSearchedCustomer();
+    void handleCustomerModification();
+    void handleConfirmEditCustomer();
+    void handleAbortEditCustomer();
+    void abortCustomerEditing();
+    void addCustomer();
+    void updateCustomerField();
+    void activateCustomerEditing();
+    void deactivateCustomerEditing();
+    void setRS_Field();
+    void setCustomer_PIva();
+    void setCustomer_CF();
+    void setCustomer_Address();
+    void setCustomer_cap();
+    void setCustomer_loc();
+    void setCustomer_pr();
+    void setNazioneCustomer();
+    void setCustomer_Telephone();
+    void setCustomer_Fax();
+    void setCustomer_mobileNumber();
+    void setCustomer_email();
+    void setCustomer_webSite();
+    void setNImprese_Customer();
+    void setABI_Customer();
+    void setCAB_Customer();
+    void setIBAN_Customer();
+    void setFILIALE_Customer();
+    void setVia2Customer();
+    void setLoc2Customer();
+    void setCap2Customer();
+    void setPR2Customer();
+    void setNazione2Customer();
+    void setCustomerNote();
+
+    // Dialogs
+    void openEditAziendaDialog();
+    void updateCompany(QMap<QString, QString>* fields);
+    void setCompany();
+    void abortCompany();
+    void setCompany_RS();
+    void setCompany_CF();
+    void setCompany_PIva();
+    void setCompany_Address();
+    void setCompany_Telephone();
+    void setCompany_Fax();
+    void setCompany_email();
+    void setCompany_webSite();
+    void setCompany_cap();
+    void setCompany_loc();
+    void setCompany_city();
+    void setNazioneCompany();
+    void setNRImprese_Company();
+    void setCompany_ABI();
+    void setCompany_CAB();
+    void setCompany_IBAN();
+    void setCompany_FILIALE();
+    void openTrasportoDialog();
+    void openDateEditor();
+    void addScadenzaDate();
+    void removeScadenzaDate();
+
+private:
+    void abortInvoice();
+    void connectInvoiceTab();
+    void connectCustomerTabs();
+    void connectDialogs();
+    void connectModel();
+
+    // Invoice tab
+    void fillPaymentCombo();
+    void setPaymentWidgetsEnabled(bool enabled);
+    void setupLineItemColumns(double factor);
+    void refreshRow(int row, int id);
+    int rowOfLineItem(int id) const;
+    void renumberRows();
+
+    // Customer tabs
+    void setupCustomerSearchColumns();
+    void buildCustomerFormTables();
+    void loadCustomer(const QString& code, bool quiet);
+    void sendCustomerEditor(const QString& key);
+    void setCustomerFieldFromEdit(const QString& key, const QString& value, QLabel* label);
+    void clearCustomerForm();
+    void showAddGroup(bool editing);
+    void fillCustomerCodeCombo();
+
+    // Dialogs
+    void sendCompanyEditor(const QString& key);
+    void storeTransportPreferences();
+
+    const std::unique_ptr<Ui::Quillbook> form;
+    const std::unique_ptr<QDialog> dlgAzienda;
+    const std::unique_ptr<QDialog> dlgTrasporto;
+    const std::unique_ptr<QDialog> dlgDate;
+    const std::unique_ptr<Ui::EditAziendaDialog> aziendaForm;
+    const std::unique_ptr<Ui::TrasportoDialog> trasportoForm;
+    const std::unique_ptr<Ui::DateDialog> dateForm;
+
+    QMap<QString, int> columnOfField;
+    QMap<int, int> lineItemIdOfRow;
+    QMap<QString, QLabel*> customerRequiredOneOf;
+    QMap<QString, QLineEdit*> customerEditOfField;
+    QMap<QString, QLineEdit*> customerEditorOfKey;   // all the form's line editors
+    QMap<QString, QLabel*> customerCaptionOfKey;     // their captions, and the note's
+    QMap<QString, QLineEdit*> companyEditorOfKey;
+    int rowHeight = 20;
 };

@@ -1,0 +1,74 @@
+#include "windowdriver.h"
+
+#include "modelfacade.h"
+#include "myclass.h"
+#include "questions.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+WindowDriver::WindowDriver(const std::function<void(TestHome&)>& prepareHome)
+{
+    if (prepareHome)
+        prepareHome(testHome);
+    Questions::setAnswerer([this](QMessageBox& box) {
+        shownBoxes.append({box.text(), box.informativeText(), box.icon(), box.standardButtons(),
+                           box.standardButton(box.defaultButton())});
+        return int(answers.isEmpty() ? QMessageBox::Cancel : answers.takeFirst());
+    });
+    mainWindow = std::make_unique<MyClass>();
+    ModelFacade::instance()->loadPersistentData();
+    mainWindow->init();
+    mainWindow->show();
+}
+
+WindowDriver::~WindowDriver()
+{
+    mainWindow.reset();
+    ModelFacade::destroyInstance();
+    Questions::setAnswerer({});
+}
+
+QWidget* WindowDriver::findWidget(const QString& name) const
+{
+    if (auto* widget = mainWindow->findChild<QWidget*>(name))
+        return widget;
+    for (QWidget* topLevel : QApplication::topLevelWidgets()) {
+        if (topLevel->objectName() == name)
+            return topLevel;
+        if (auto* widget = topLevel->findChild<QWidget*>(name))
+            return widget;
+    }
+    qWarning("no widget named %s", qPrintable(name));
+    return nullptr;
+}
+
+void WindowDriver::type(const QString& lineEdit, const QString& text)
+{
+    auto* edit = find<QLineEdit>(lineEdit);
+    if (!edit)
+        return;
+    edit->setFocus();
+    edit->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(edit, Qt::Key_Delete);
+    else
+        QTest::keyClicks(edit, text);
+    QTest::keyClick(edit, Qt::Key_Return);
+}
+
+void WindowDriver::whenDialogShown(const std::function<void(QWidget*)>& act)
+{
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            poll->stop();
+            poll->deleteLater();
+            act(dialog);
+        }
+    });
+    poll->start(10);
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "testhome.h"
+
+#include <QList>
+#include <QMessageBox>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class MyClass;
+class QLineEdit;
+
+// The main window as the program builds it after loading the records from a temporary
+// HOME, with every message box read and answered by the test instead of a person.
+class WindowDriver
+{
+public:
+    struct Box
+    {
+        QString text;
+        QString informativeText;
+        QMessageBox::Icon icon;
+        QMessageBox::StandardButtons buttons;
+        QMessageBox::StandardButton defaultButton;
+    };
+
+    // Records written into the data directory before the window loads them.
+    explicit WindowDriver(const std::function<void(TestHome&)>& prepareHome = {});
+    ~WindowDriver();
+
+    MyClass* window() const { return mainWindow.get(); }
+    TestHome& home() { return testHome; }
+
+    // A widget of the window or of one of its dialogs, by object name; fails the test when missing.
+    template <typename T>
+    T* find(const QString& name) const
+    {
+        return qobject_cast<T*>(findWidget(name));
+    }
+
+    // The answer to the next message boxes, in order; with none queued a box gets Cancel.
+    void answer(QMessageBox::StandardButton button) { answers.append(button); }
+    const QList<Box>& boxes() const { return shownBoxes; }
+
+    // Types into a line edit as a user does, ending with Return so that editing finishes.
+    void type(const QString& lineEdit, const QString& text);
+    // Runs `act` with the dialog once it is shown modally, then lets `open` return.
+    static void whenDialogShown(const std::function<void(QWidget*)>& act);
+
+private:
+    QWidget* findWidget(const QString& name) const;
+
+    TestHome testHome;
+    std::unique_ptr<MyClass> mainWindow;
+    QList<QMessageBox::StandardButton> answers;
+    QList<Box> shownBoxes;
+};

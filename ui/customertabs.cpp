@@ -1,0 +1,364 @@
+// The customer search tab and the customer management tab.
+#include "myclass.h"
+
+#include "ui_datedialog.h"
+#include "ui_editaziendadialog.h"
+#include "ui_myclass.h"
+#include "ui_trasportodialog.h"
+
+#include "companykeys.h"
+#include "modelfacade.h"
+#include "questions.h"
+
+namespace {
+
+using Form = Ui::Quillbook;
+
+// The customer form, one row per field: key, editor, caption, and the slot that sends it.
+struct CustomerField
+{
+    const QString& key;
+    QLineEdit* Form::*editor;
+    QLabel* Form::*caption;
+    void (MyClass::*slot)();
+};
+
+const CustomerField customerFields[] = {
+    {RAGIONE_S, &Form::RS_CustomerLineEdit, &Form::RS_CustomerLabel, &MyClass::setRS_Field},
+    {ADDRESS, &Form::address_CustomerLineEdit, &Form::address_CustomerLabel, &MyClass::setCustomer_Address},
+    {PIVA, &Form::Iva_CustomerLineEdit, &Form::PIVA_CustomerLabel, &MyClass::setCustomer_PIva},
+    {FISCAL_CODE, &Form::CF_CustomerLineEdit, &Form::CF_CustomerLabel, &MyClass::setCustomer_CF},
+    {CAP, &Form::Cap_CustomerLineEdit, &Form::cap_CustomerLabel, &MyClass::setCustomer_cap},
+    {LOCALITY, &Form::Loc_CustomerLineEdit, &Form::loc_CustomerLabel, &MyClass::setCustomer_loc},
+    {CITY, &Form::PR_CustomerLineEdit, &Form::pr_CustomerLabel, &MyClass::setCustomer_pr},
+    {NAZIONE, &Form::nazione_Customer, &Form::pr_CustomerLabel_2, &MyClass::setNazioneCustomer},
+    {TELEPHONE, &Form::telephone_CustomerLineEdit, &Form::telephone_CustomerLabel, &MyClass::setCustomer_Telephone},
+    {FAX, &Form::fax_CustomerLineEdit, &Form::fax_CustomerLabel, &MyClass::setCustomer_Fax},
+    {MOBILE_PHONE, &Form::mobileNumber_CustomerLineEdit, &Form::mobileN_CustomerLabel, &MyClass::setCustomer_mobileNumber},
+    {EMAIL, &Form::email_CustomerLineEdit, &Form::email_CustomerLabel, &MyClass::setCustomer_email},
+    {WEBSITE, &Form::webSite_CustomerLineEdit, &Form::webSite_CustomerLabel, &MyClass::setCustomer_webSite},
+    {NR_IMPRESE, &Form::regImpreseLineEdit, &Form::NumeroRegImpreseLabel, &MyClass::setNImprese_Customer},
+    {ABI, &Form::ABI_Field, &Form::ABI_Label, &MyClass::setABI_Customer},
+    {CAB, &Form::CAB_Field, &Form::CAB_Label, &MyClass::setCAB_Customer},
+    {IBAN, &Form::IBAN_Field, &Form::IBAN_Label, &MyClass::setIBAN_Customer},
+    {FILIALE, &Form::FILIALE_Field, &Form::FILIALE_Label, &MyClass::setFILIALE_Customer},
+    {VIA2, &Form::via2_CustomerLineEdit, &Form::via2_CustomerLabel, &MyClass::setVia2Customer},
+    {CAP2, &Form::Cap2_CustomerLineEdit, &Form::cap_CustomerLabel_2, &MyClass::setCap2Customer},
+    {LOC2, &Form::Loc2_CustomerLineEdit, &Form::loc_CustomerLabel_2, &MyClass::setLoc2Customer},
+    {CITY2, &Form::PR2_CustomerLineEdit, &Form::city2CustomerLabel, &MyClass::setPR2Customer},
+    {NAZIONE2, &Form::nazione2_Customer, &Form::nazione2Label, &MyClass::setNazione2Customer},
+};
+
+// A refused value empties these editors; the others show the model's value again anyway.
+const QStringList keysEmptiedWhenRefused = {RAGIONE_S, PIVA,      ADDRESS, FISCAL_CODE,  CAP,   LOCALITY,
+                                            CITY,      TELEPHONE, FAX,     MOBILE_PHONE, EMAIL, WEBSITE};
+
+// Captions whose red mark a cleared form takes away.
+const QStringList keysOfMarkedCaptions = {RAGIONE_S, PIVA, ADDRESS,      FISCAL_CODE, CAP,     LOCALITY, CITY,
+                                          TELEPHONE, FAX,  MOBILE_PHONE, EMAIL,       WEBSITE, NOTE};
+
+struct SearchColumn
+{
+    const QString& key;
+    const char* header;
+    int width;
+};
+
+const SearchColumn searchColumns[] = {
+    {RAGIONE_S, "RAGIONE SOCIALE", 180}, {MOBILE_PHONE, "NUMERO CELLULARE", 130}, {TELEPHONE, "NUMERO TELEFONO", 130},
+    {ADDRESS, "INDIRIZZO", 220},         {EMAIL, "E-MAIL", 220},
+};
+
+const QString refusedStyle = QStringLiteral("color:rgb(255, 0, 0);");
+const QString acceptedStyle = QStringLiteral("color:rgb(2,2,2);");
+const QString clearedStyle = QStringLiteral("color: rgb(2, 2, 2);");
+
+} // namespace
+
+void MyClass::buildCustomerFormTables()
+{
+    for (const CustomerField& field : customerFields) {
+        customerEditorOfKey.insert(field.key, (*form).*field.editor);
+        customerCaptionOfKey.insert(field.key, (*form).*field.caption);
+        if (keysEmptiedWhenRefused.contains(field.key))
+            customerEditOfField.insert(field.key, (*form).*field.editor);
+    }
+    customerCaptionOfKey.insert(NOTE, form->note_CustomerLabel);
+    customerRequiredOneOf = {{PIVA, form->PIVA_CustomerLabel}, {FISCAL_CODE, form->CF_CustomerLabel}};
+}
+
+void MyClass::connectCustomerTabs()
+{
+    for (const CustomerField& field : customerFields)
+        connect((*form).*field.editor, &QLineEdit::editingFinished, this, field.slot);
+    connect(form->note_CustomerTextField, &QTextEdit::textChanged, this, &MyClass::setCustomerNote);
+    connect(form->customerSearch, &QPushButton::clicked, this, &MyClass::searchCustomer);
+    connect(form->keywordsLineEdit, &QLineEdit::returnPressed, this, &MyClass::searchCustomer);
+    connect(form->customerSearchTable, &QTableWidget::itemClicked, this, &MyClass::handleRowSelectionOnSearchCustTable);
+    connect(form->loadSearchCustomerButton, &QPushButton::clicked, this, &MyClass::loadSearchedCustomer);
+    connect(form->editSearchCustomerButton, &QPushButton::clicked, this, &MyClass::handleCustomerModification);
+    connect(form->addCustomerButton, &QPushButton::clicked, this, &MyClass::addCustomer);
+    connect(form->abortCustomerEdit, &QPushButton::clicked, this, &MyClass::abortCustomerEditing);
+    connect(form->okEditCustomer, &QPushButton::clicked, this, &MyClass::handleConfirmEditCustomer);
+    connect(form->abortEditCustomer, &QPushButton::clicked, this, &MyClass::handleAbortEditCustomer);
+}
+
+// ---- Search tab
+
+void MyClass::setupCustomerSearchColumns()
+{
+    QTableWidget* table = form->customerSearchTable;
+    table->setColumnCount(int(std::size(searchColumns)));
+    for (int column = 0; column < table->columnCount(); ++column) {
+        table->setHorizontalHeaderItem(column, new QTableWidgetItem(QString::fromLatin1(searchColumns[column].header)));
+        table->setColumnWidth(column, searchColumns[column].width);
+    }
+}
+
+void MyClass::searchCustomer()
+{
+    form->loadSearchOkLabel->hide();
+    deactivateCustomerEditing();
+    QTableWidget* table = form->customerSearchTable;
+    for (int row = table->rowCount() - 1; row >= 0; --row)
+        table->removeRow(row);
+
+    const QList<QMap<QString, QString>*> found = ModelFacade::instance()->search(form->keywordsLineEdit->text());
+    for (const QMap<QString, QString>* fields : found) {
+        if (!fields)
+            break;
+        const int row = table->rowCount();
+        table->insertRow(row);
+        for (int column = 0; column < table->columnCount(); ++column) {
+            auto* cell = new QTableWidgetItem(fields->value(searchColumns[column].key));
+            cell->setFlags(Qt::ItemIsSelectable);
+            table->setItem(row, column, cell);
+        }
+        auto* header = new QTableWidgetItem(fields->value(CODE));
+        header->setFlags(Qt::ItemIsUserCheckable | Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+        table->setVerticalHeaderItem(row, header);
+    }
+    qDeleteAll(found);
+}
+
+void MyClass::handleRowSelectionOnSearchCustTable(QTableWidgetItem* item)
+{
+    QTableWidget* table = form->customerSearchTable;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        for (int column = 0; column < table->columnCount(); ++column) {
+            if (QTableWidgetItem* cell = table->item(row, column))
+                cell->setSelected(item && row == item->row());
+        }
+    }
+}
+
+void MyClass::loadSearchedCustomer()
+{
+    QTableWidget* table = form->customerSearchTable;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        for (int column = 0; column < table->columnCount(); ++column) {
+            const QTableWidgetItem* cell = table->item(row, column);
+            if (cell && cell->isSelected()) {
+                loadCustomer(table->verticalHeaderItem(row)->text(), false);
+                return;
+            }
+        }
+    }
+    loadCustomer(QString(), false);
+}
+
+void MyClass::loadCustomer(const QString& code, bool quiet)
+{
+    form->loadSearchOkLabel->hide();
+    const bool loaded = !code.isEmpty() && ModelFacade::instance()->selectInvoiceCustomer(code);
+    const auto showCode = [this](const QString& shown) {
+        const QSignalBlocker quietCombo(form->customerCodeCombo);
+        const int index = form->customerCodeCombo->findText(shown, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        form->customerCodeCombo->setCurrentIndex(std::max(0, index));
+    };
+    if (loaded) {
+        form->loadSearchOkLabel->show();
+        if (!quiet) {
+            form->loadSearchOkLabel->setStyleSheet(QStringLiteral("color: rgb(74, 159, 73);"));
+            form->loadSearchOkLabel->setText(QStringLiteral("caricato l'elemento [") + code + QLatin1Char(']'));
+            showCode(code);
+        }
+        activateCustomerEditing();
+        setPaymentWidgetsEnabled(true);
+        return;
+    }
+    deactivateCustomerEditing();
+    form->loadSearchOkLabel->show();
+    if (!quiet) {
+        form->loadSearchOkLabel->setStyleSheet(QStringLiteral("color: rgb(240, 2, 2);"));
+        form->loadSearchOkLabel->setText(QStringLiteral("seleziona prima la riga da caricare.. "));
+        showCode(code);
+    }
+    QMap<QString, QString> none;
+    updateSelectedCustomer(&none);
+}
+
+void MyClass::handleCustomerModification()
+{
+    if (Questions::confirm(this, QStringLiteral("Attenzione: i dati nella tab \"Gestione Cliente\" saranno sovrascritti "),
+                           QStringLiteral("Vuoi continuare con l'operazione di modifica ?"))) {
+        ModelFacade* model = ModelFacade::instance();
+        if (model->hasInvoiceCustomer()) {
+            abortCustomerEditing();
+            model->editInvoiceCustomer();
+            showAddGroup(true);
+            form->mainTab->setCurrentIndex(2);
+        } else {
+            Questions::notify(this, QMessageBox::Critical,
+                              QStringLiteral("Errore interno. non e' stato possibile recuperare il cliente selezionato"));
+        }
+    } else {
+        showAddGroup(false);
+    }
+    deactivateCustomerEditing();
+}
+
+void MyClass::activateCustomerEditing()
+{
+    form->editSearchCustomerButton->setEnabled(true);
+}
+
+void MyClass::deactivateCustomerEditing()
+{
+    form->editSearchCustomerButton->setEnabled(false);
+}
+
+// ---- Management tab
+
+void MyClass::showAddGroup(bool editing)
+{
+    form->addGroupCustomer->setVisible(!editing);
+    form->modifcaGroupCustomer->setVisible(editing);
+}
+
+void MyClass::handleConfirmEditCustomer()
+{
+    clearCustomerForm();
+    deactivateCustomerEditing();
+    ModelFacade::instance()->confirmCustomerEdit();
+    showAddGroup(false);
+}
+
+void MyClass::handleAbortEditCustomer()
+{
+    clearCustomerForm();
+    deactivateCustomerEditing();
+    ModelFacade::instance()->abortCustomerEdit();
+    showAddGroup(false);
+}
+
+void MyClass::abortCustomerEditing()
+{
+    ModelFacade::instance()->abortCustomerEditing();
+    clearCustomerForm();
+}
+
+void MyClass::addCustomer()
+{
+    setCustomerFieldFromEdit(NOTE, form->note_CustomerTextField->toPlainText(), form->note_CustomerLabel);
+    bool added = false;
+    const QString code = ModelFacade::instance()->addCustomer(&added);
+    if (added) {
+        form->customerCodeCombo->addItem(code);
+        clearCustomerForm();
+    } else {
+        Questions::notify(this, QMessageBox::NoIcon,
+                          QStringLiteral("Warning: controlla che i campi richiesti (*) (1) siano stati inseriti correttamente"));
+    }
+}
+
+void MyClass::sendCustomerEditor(const QString& key)
+{
+    setCustomerFieldFromEdit(key, customerEditorOfKey.value(key)->text(), customerCaptionOfKey.value(key));
+}
+
+void MyClass::setCustomerFieldFromEdit(const QString& key, const QString& value, QLabel* label)
+{
+    ModelFacade* model = ModelFacade::instance();
+    const bool accepted = model->setCustomerField(key, value) == 0;
+    if (!accepted && !model->hasChoiceValue(key)) {
+        label->setStyleSheet(refusedStyle);
+        if (QLineEdit* editor = customerEditOfField.value(key))
+            editor->clear();
+        return;
+    }
+    label->setStyleSheet(acceptedStyle);
+    for (const QString& alternative : model->getChoiceFields(key)) {
+        if (QLabel* caption = customerRequiredOneOf.value(alternative))
+            caption->setStyleSheet(acceptedStyle);
+    }
+}
+
+void MyClass::setCustomerNote()
+{
+    ModelFacade::instance()->setCustomerField(NOTE, form->note_CustomerTextField->toPlainText());
+}
+
+void MyClass::updateCustomerField()
+{
+    const QMap<QString, QString>* fields = ModelFacade::instance()->currentCustomerFields();
+    if (!fields)
+        return;
+    for (auto it = customerEditorOfKey.cbegin(); it != customerEditorOfKey.cend(); ++it)
+        it.value()->setText(fields->value(it.key()));
+    {
+        // the note's own edit goes to the model as the user types: not a second time from here
+        const QSignalBlocker quiet(form->note_CustomerTextField);
+        if (form->note_CustomerTextField->toPlainText() != fields->value(NOTE))
+            form->note_CustomerTextField->setPlainText(fields->value(NOTE));
+    }
+    form->note_CustomerTextField->moveCursor(QTextCursor::End);
+    form->customerCodeLineEdit->setText(fields->value(CODE));
+}
+
+void MyClass::clearCustomerForm()
+{
+    for (QLineEdit* editor : std::as_const(customerEditorOfKey))
+        editor->clear();
+    {
+        const QSignalBlocker quiet(form->note_CustomerTextField);
+        form->note_CustomerTextField->clear();
+    }
+    for (const QString& key : keysOfMarkedCaptions)
+        customerCaptionOfKey.value(key)->setStyleSheet(clearedStyle);
+    form->customerCodeLineEdit->setStyleSheet(QStringLiteral("color: rgb(2, 2, 2);background-color: rgb(255, 255, 255);"));
+}
+
+void MyClass::fillCustomerCodeCombo()
+{
+    QComboBox* combo = form->customerCodeCombo;
+    const QSignalBlocker quiet(combo);
+    combo->setEditable(true);
+    combo->clear();
+    combo->addItem(QStringLiteral(" "));
+    combo->addItems(ModelFacade::instance()->getCustomerCodes());
+}
+
+void MyClass::setRS_Field() { sendCustomerEditor(RAGIONE_S); }
+void MyClass::setCustomer_PIva() { sendCustomerEditor(PIVA); }
+void MyClass::setCustomer_CF() { sendCustomerEditor(FISCAL_CODE); }
+void MyClass::setCustomer_Address() { sendCustomerEditor(ADDRESS); }
+void MyClass::setCustomer_cap() { sendCustomerEditor(CAP); }
+void MyClass::setCustomer_loc() { sendCustomerEditor(LOCALITY); }
+void MyClass::setCustomer_pr() { sendCustomerEditor(CITY); }
+void MyClass::setNazioneCustomer() { sendCustomerEditor(NAZIONE); }
+void MyClass::setCustomer_Telephone() { sendCustomerEditor(TELEPHONE); }
+void MyClass::setCustomer_Fax() { sendCustomerEditor(FAX); }
+void MyClass::setCustomer_mobileNumber() { sendCustomerEditor(MOBILE_PHONE); }
+void MyClass::setCustomer_email() { sendCustomerEditor(EMAIL); }
+void MyClass::setCustomer_webSite() { sendCustomerEditor(WEBSITE); }
+void MyClass::setNImprese_Customer() { sendCustomerEditor(NR_IMPRESE); }
+void MyClass::setABI_Customer() { sendCustomerEditor(ABI); }
+void MyClass::setCAB_Customer() { sendCustomerEditor(CAB); }
+void MyClass::setIBAN_Customer() { sendCustomerEditor(IBAN); }
+void MyClass::setFILIALE_Customer() { sendCustomerEditor(FILIALE); }
+void MyClass::setVia2Customer() { sendCustomerEditor(VIA2); }
+void MyClass::setLoc2Customer() { sendCustomerEditor(LOC2); }
+void MyClass::setCap2Customer() { sendCustomerEditor(CAP2); }
+void MyClass::setPR2Customer() { sendCustomerEditor(CITY2); }
+void MyClass::setNazione2Customer() { sendCustomerEditor(NAZIONE2); }

@@ -1,0 +1,200 @@
+// The own-company, transport-preference and due-date dialogs.
+#include "myclass.h"
+
+#include "ui_datedialog.h"
+#include "ui_editaziendadialog.h"
+#include "ui_myclass.h"
+#include "ui_trasportodialog.h"
+
+#include "companykeys.h"
+#include "modelfacade.h"
+#include "preferencekeys.h"
+
+#include <QDate>
+#include <QTime>
+
+namespace {
+
+using CompanyForm = Ui::EditAziendaDialog;
+
+struct CompanyField
+{
+    const QString& key;
+    QLineEdit* CompanyForm::*editor;
+    void (MyClass::*slot)();
+};
+
+const CompanyField companyFields[] = {
+    {RAGIONE_S, &CompanyForm::RS_CompanyLineEdit, &MyClass::setCompany_RS},
+    {FISCAL_CODE, &CompanyForm::FC_CompanyLineEdit, &MyClass::setCompany_CF},
+    {PIVA, &CompanyForm::PIvaCompanyLineEdit, &MyClass::setCompany_PIva},
+    {ADDRESS, &CompanyForm::Address_CompanyLineEdit, &MyClass::setCompany_Address},
+    {TELEPHONE, &CompanyForm::TelephoneNumber_CompanyLineEdit, &MyClass::setCompany_Telephone},
+    {FAX, &CompanyForm::Fax_CompanyLineEdit, &MyClass::setCompany_Fax},
+    {EMAIL, &CompanyForm::Email_CompanyLineEdit, &MyClass::setCompany_email},
+    {WEBSITE, &CompanyForm::WebSite_CompanyLineEdit, &MyClass::setCompany_webSite},
+    {CAP, &CompanyForm::Cap_CompanyLineEdit, &MyClass::setCompany_cap},
+    {LOCALITY, &CompanyForm::Loc_CompanyLineEdit, &MyClass::setCompany_loc},
+    {CITY, &CompanyForm::City_CompanyLineEdit, &MyClass::setCompany_city},
+    {NAZIONE, &CompanyForm::nazione_Azienda, &MyClass::setNazioneCompany},
+    {NR_IMPRESE, &CompanyForm::regImpreseLineEdit, &MyClass::setNRImprese_Company},
+    {ABI, &CompanyForm::ABI_CompanyLineEdit, &MyClass::setCompany_ABI},
+    {CAB, &CompanyForm::CAB_CompanyLineEdit, &MyClass::setCompany_CAB},
+    {IBAN, &CompanyForm::IBAN_CompanyLineEdit, &MyClass::setCompany_IBAN},
+    {FILIALE, &CompanyForm::FILIALE_CompanyLineEdit, &MyClass::setCompany_FILIALE},
+};
+
+const QString dateFormat = QStringLiteral("dd/MM/yyyy");
+const QString timeFormat = QStringLiteral("hh:mm");
+const QString scadenzaSeparator = QStringLiteral(" -- ");
+
+// Selects the item equal to the stored value; with none, the combo keeps its item.
+void selectStored(QComboBox* combo, const QString& value)
+{
+    const int index = combo->findText(value, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index >= 0)
+        combo->setCurrentIndex(index);
+}
+
+} // namespace
+
+void MyClass::connectDialogs()
+{
+    trasportoForm->t_TCuraField->addItems({QStringLiteral("MITTENTE"), QStringLiteral("DESTINATARIO")});
+    trasportoForm->t_TMezzoField->addItems(
+        {QStringLiteral("VETTORE"), QStringLiteral("MITTENTE"), QStringLiteral("DESTINATARIO")});
+    trasportoForm->t_PortoField->addItems({QStringLiteral("FRANCO"), QStringLiteral("ASSEGNATO")});
+    trasportoForm->t_AspettoField->addItems({QStringLiteral("A VISTA"), QStringLiteral("CARTONE")});
+    trasportoForm->t_CausaleField->addItems({QStringLiteral("VENDITA"), QStringLiteral("RESO"),
+                                            QStringLiteral("CONTO RIPARAZIONE"), QStringLiteral("CONTO LAVORAZIONE"),
+                                            QStringLiteral("CONTO VISIONE")});
+
+    for (const CompanyField& field : companyFields) {
+        companyEditorOfKey.insert(field.key, (*aziendaForm).*field.editor);
+        connect((*aziendaForm).*field.editor, &QLineEdit::editingFinished, this, field.slot);
+    }
+    connect(dateForm->aggiungiData, &QPushButton::clicked, this, &MyClass::addScadenzaDate);
+    connect(dateForm->rimuoviData, &QPushButton::clicked, this, &MyClass::removeScadenzaDate);
+    connect(aziendaForm->confirmButtonCompany, &QDialogButtonBox::accepted, dlgAzienda.get(), &QDialog::accept);
+    connect(aziendaForm->confirmButtonCompany, &QDialogButtonBox::rejected, dlgAzienda.get(), &QDialog::reject);
+    connect(trasportoForm->confirmButtonTrasporto, &QDialogButtonBox::accepted, dlgTrasporto.get(), &QDialog::accept);
+    connect(trasportoForm->confirmButtonTrasporto, &QDialogButtonBox::rejected, dlgTrasporto.get(), &QDialog::reject);
+}
+
+// ---- Own company
+
+void MyClass::openEditAziendaDialog()
+{
+    ModelFacade* model = ModelFacade::instance();
+    updateCompany(model->companyFields());
+    const int result = dlgAzienda->exec();
+    QMap<QString, QString> none;
+    updateCompany(model->companyFields() ? model->companyFields() : &none);
+    if (result == QDialog::Accepted)
+        setCompany();
+    else
+        abortCompany();
+}
+
+void MyClass::updateCompany(QMap<QString, QString>* fields)
+{
+    if (!fields)
+        return;
+    for (auto it = companyEditorOfKey.cbegin(); it != companyEditorOfKey.cend(); ++it)
+        it.value()->setText(fields->value(it.key()));
+}
+
+void MyClass::setCompany()
+{
+    ModelFacade::instance()->commitCompany();
+    // the bank data of the document follow the new company data
+    handlePaymentCombo(form->paymentCombo->currentIndex());
+}
+
+void MyClass::abortCompany()
+{
+    ModelFacade::instance()->abortCompany();
+}
+
+void MyClass::sendCompanyEditor(const QString& key)
+{
+    ModelFacade::instance()->setCompanyField(key, companyEditorOfKey.value(key)->text());
+}
+
+void MyClass::setCompany_RS() { sendCompanyEditor(RAGIONE_S); }
+void MyClass::setCompany_CF() { sendCompanyEditor(FISCAL_CODE); }
+void MyClass::setCompany_PIva() { sendCompanyEditor(PIVA); }
+void MyClass::setCompany_Address() { sendCompanyEditor(ADDRESS); }
+void MyClass::setCompany_Telephone() { sendCompanyEditor(TELEPHONE); }
+void MyClass::setCompany_Fax() { sendCompanyEditor(FAX); }
+void MyClass::setCompany_email() { sendCompanyEditor(EMAIL); }
+void MyClass::setCompany_webSite() { sendCompanyEditor(WEBSITE); }
+void MyClass::setCompany_cap() { sendCompanyEditor(CAP); }
+void MyClass::setCompany_loc() { sendCompanyEditor(LOCALITY); }
+void MyClass::setCompany_city() { sendCompanyEditor(CITY); }
+void MyClass::setNazioneCompany() { sendCompanyEditor(NAZIONE); }
+void MyClass::setNRImprese_Company() { sendCompanyEditor(NR_IMPRESE); }
+void MyClass::setCompany_ABI() { sendCompanyEditor(ABI); }
+void MyClass::setCompany_CAB() { sendCompanyEditor(CAB); }
+void MyClass::setCompany_IBAN() { sendCompanyEditor(IBAN); }
+void MyClass::setCompany_FILIALE() { sendCompanyEditor(FILIALE); }
+
+// ---- Transport preferences
+
+void MyClass::storeTransportPreferences()
+{
+    // a transport starts when its preferences are stored
+    trasportoForm->t_dateField->setDate(QDate::currentDate());
+    trasportoForm->t_timeField->setTime(QTime::currentTime());
+    ModelFacade* model = ModelFacade::instance();
+    model->setPreferenceField(ASPETTO_FIELD, trasportoForm->t_AspettoField->currentText());
+    model->setPreferenceField(TCURA_FIELD, trasportoForm->t_TCuraField->currentText());
+    model->setPreferenceField(SMEZZO_FIELD, trasportoForm->t_TMezzoField->currentText());
+    model->setPreferenceField(CAUSALE_FIELD, trasportoForm->t_CausaleField->currentText());
+    model->setPreferenceField(PORTO_FIELD, trasportoForm->t_PortoField->currentText());
+    model->setPreferenceField(DATA_INIZIO_FIELD, trasportoForm->t_dateField->date().toString(dateFormat));
+    model->setPreferenceField(ORA_INIZIO_FIELD, trasportoForm->t_timeField->time().toString(timeFormat));
+}
+
+void MyClass::openTrasportoDialog()
+{
+    const ModelFacade* model = ModelFacade::instance();
+    selectStored(trasportoForm->t_TCuraField, model->getTCura());
+    selectStored(trasportoForm->t_TMezzoField, model->getSMezzo());
+    selectStored(trasportoForm->t_PortoField, model->getPorto());
+    selectStored(trasportoForm->t_AspettoField, model->getAspetto());
+    selectStored(trasportoForm->t_CausaleField, model->getCausale());
+    const QDate date = QDate::fromString(model->getDataInizio(), dateFormat);
+    const QTime time = QTime::fromString(model->getOraInizio(), timeFormat);
+    trasportoForm->t_dateField->setDate(date.isValid() ? date : QDate::currentDate());
+    trasportoForm->t_timeField->setTime(time.isValid() ? time : QTime::currentTime());
+    if (dlgTrasporto->exec() == QDialog::Accepted)
+        storeTransportPreferences();
+}
+
+// ---- Due dates
+
+void MyClass::openDateEditor()
+{
+    dateForm->dateEdit->setDate(QDate::currentDate());
+    dateForm->noteEdit->clear();
+    dlgDate->exec();
+}
+
+void MyClass::addScadenzaDate()
+{
+    ModelFacade::instance()->addScadenzaDate(dateForm->dateEdit->date(), dateForm->noteEdit->text());
+    dateForm->dateEdit->setDate(QDate::currentDate());
+    dateForm->noteEdit->clear();
+}
+
+void MyClass::removeScadenzaDate()
+{
+    const QList<QListWidgetItem*> selected = dateForm->dateList->selectedItems();
+    if (selected.isEmpty())
+        return;
+    const QStringList parts = selected.first()->text().split(scadenzaSeparator);
+    if (parts.size() < 2)
+        return;
+    ModelFacade::instance()->removeScadenzaDate(QDate::fromString(parts.at(0), dateFormat), parts.at(1));
+}

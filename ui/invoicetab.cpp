@@ -1,0 +1,414 @@
+// The invoice tab: document header, customer panel, payment, line items, costs, totals.
+#include "myclass.h"
+
+#include "ui_datedialog.h"
+#include "ui_editaziendadialog.h"
+#include "ui_myclass.h"
+#include "ui_trasportodialog.h"
+
+#include "amounttext.h"
+#include "companykeys.h"
+#include "lineitem.h"
+#include "modelfacade.h"
+#include "questions.h"
+#include "stampavuota.h"
+#include "umcombobox.h"
+
+#include <QSet>
+
+namespace {
+
+const QStringList documentTypes = {QStringLiteral("FATTURA ACCOMPAGNATORIA"), QStringLiteral("FATTURA"),
+                                   QStringLiteral("NOTA DI CREDITO"), QStringLiteral("NOTA DI DEBITO"),
+                                   QStringLiteral("DOCUMENTO DI TRASPORTO")};
+
+struct LineItemColumn
+{
+    const char* header;
+    int width;
+};
+
+// In the order of the model's line-item keys: code, description, um, amount, prize,
+// sconto, total_amount, c.iva.
+const LineItemColumn lineItemColumns[] = {
+    {"CODICE ARTICOLO", 130}, {"DESCRIZIONE ARTICOLO", 250}, {"U.M", 80}, {"QUANTITA'", 100},
+    {"PREZZO UN.", 100},      {" % SC.", 80},                 {"IMPORTO", 100}, {"C.IVA", 50},
+};
+
+constexpr int unitColumn = 2;
+constexpr int smallestTextSize = 10;
+
+bool isComputedColumn(int column)
+{
+    return column == 6 || column == 7;
+}
+
+// The panel shows nothing rather than a lone separator.
+QString panelText(const QString& text)
+{
+    const QString simplified = text.simplified();
+    return simplified.size() <= 2 ? QString() : simplified;
+}
+
+} // namespace
+
+void MyClass::connectInvoiceTab()
+{
+    form->docTypeSelection->addItems(documentTypes);
+    for (int size = smallestTextSize; size <= 16; ++size)
+        form->textItemsCombo->addItem(QString::number(size));
+
+    connect(form->radioStampaVuota, &QRadioButton::clicked, this, &MyClass::setStampaVuota);
+    connect(form->FDate_LineEdit, &QDateEdit::editingFinished, this, &MyClass::setFDate);
+    connect(form->numFLineEdit, &QLineEdit::editingFinished, this, &MyClass::setNumFattura);
+    connect(form->scontoClienteLineEdit, &QLineEdit::editingFinished, this, &MyClass::setScontoF);
+    connect(form->ivaEdit, &QLineEdit::editingFinished, this, &MyClass::handleIvaChange);
+    connect(form->deliveryTotal_LineEdit, &QLineEdit::editingFinished, this, &MyClass::handleDeliveryCost);
+    connect(form->varieTotal_LineEdit, &QLineEdit::editingFinished, this, &MyClass::setVarieTotal);
+    connect(form->ImballoTotal_LineEdit, &QLineEdit::editingFinished, this, &MyClass::setImballoTotal);
+    connect(form->nColli_LineEdit, &QLineEdit::editingFinished, this, &MyClass::setColli);
+    connect(form->PesoColliLineEdit, &QLineEdit::editingFinished, this, &MyClass::setPesoColli);
+    connect(form->nettoTotaleLineEdit, &QLineEdit::editingFinished, this, &MyClass::setNettoTotaleColli);
+    connect(form->TotaleLordo_LineEdit, &QLineEdit::editingFinished, this, &MyClass::setLordoColli);
+    connect(form->SpeseBancarie_LineEdit, &QLineEdit::editingFinished, this, &MyClass::setSpeseBancarie);
+    connect(form->paymentCombo, &QComboBox::currentIndexChanged, this, &MyClass::handlePaymentCombo);
+    form->paymentCombo->setEditable(true);
+    fillPaymentCombo();
+    for (QLineEdit* bank : {form->ABI_InvoiceLineEdit, form->CAB_InvoiceLineEdit, form->IBAN_InvoiceLineEdit,
+                            form->FILIALE_InvoiceLineEdit})
+        connect(bank, &QLineEdit::editingFinished, this, &MyClass::setTmpBankInfo);
+    connect(form->f_note, &QTextEdit::textChanged, this, &MyClass::setFNote);
+    connect(form->docTypeSelection, &QComboBox::currentIndexChanged, this,
+            [this] { updateDocType(form->docTypeSelection->currentText()); });
+    connect(form->textItemsCombo, &QComboBox::currentIndexChanged, this, &MyClass::changeTextSize);
+    connect(form->customerCodeCombo, &QComboBox::currentIndexChanged, this, &MyClass::searchCustomer1);
+    connect(form->openDateEditorB, &QPushButton::clicked, this, &MyClass::openDateEditor);
+    connect(form->lineItemsTable, &QTableWidget::cellChanged, this, &MyClass::setLineItemField);
+    connect(form->addLineItemRow, &QPushButton::clicked, this, &MyClass::addLineItemRow);
+    connect(form->deleteLineItemsButton, &QPushButton::clicked, this, &MyClass::deleteLineItems);
+}
+
+// ---- Document header and costs: each sends its text to the model when editing finishes
+
+void MyClass::setNumFattura()
+{
+    ModelFacade::instance()->setNumFattura(form->numFLineEdit->text());
+}
+
+void MyClass::setFDate()
+{
+    ModelFacade::instance()->setFDate(form->FDate_LineEdit->date());
+}
+
+void MyClass::updateDocType(const QString& docType)
+{
+    form->mainTab->setTabText(0, docType);
+    ModelFacade::instance()->setDocType(docType);
+}
+
+void MyClass::setScontoF()
+{
+    ModelFacade::instance()->setScontoF(form->scontoClienteLineEdit->text());
+}
+
+void MyClass::handleIvaChange()
+{
+    ModelFacade::instance()->setIva(form->ivaEdit->text());
+}
+
+void MyClass::handleDeliveryCost()
+{
+    ModelFacade::instance()->setTrasporto(form->deliveryTotal_LineEdit->text());
+}
+
+void MyClass::setVarieTotal()
+{
+    ModelFacade::instance()->setVarie(form->varieTotal_LineEdit->text());
+}
+
+void MyClass::setImballoTotal()
+{
+    ModelFacade::instance()->setImballo(form->ImballoTotal_LineEdit->text());
+}
+
+void MyClass::setColli()
+{
+    ModelFacade::instance()->setColli(form->nColli_LineEdit->text());
+}
+
+void MyClass::setPesoColli()
+{
+    ModelFacade::instance()->setPesoColli(form->PesoColliLineEdit->text());
+}
+
+void MyClass::setNettoTotaleColli()
+{
+    ModelFacade::instance()->setNettoTotaleColli(form->nettoTotaleLineEdit->text());
+}
+
+void MyClass::setLordoColli()
+{
+    ModelFacade::instance()->setLordoColli(form->TotaleLordo_LineEdit->text());
+}
+
+void MyClass::setSpeseBancarie()
+{
+    ModelFacade::instance()->setSpeseBancarie(form->SpeseBancarie_LineEdit->text());
+}
+
+void MyClass::setFNote()
+{
+    ModelFacade::instance()->setFNote(form->f_note->toPlainText());
+}
+
+void MyClass::setStampaVuota()
+{
+    stampaVuota = form->radioStampaVuota->isChecked();
+}
+
+// ---- Payment
+
+void MyClass::fillPaymentCombo()
+{
+    form->paymentCombo->clear();
+    form->paymentCombo->addItems(ModelFacade::paymentModes());
+}
+
+void MyClass::setPaymentWidgetsEnabled(bool enabled)
+{
+    for (QWidget* widget : std::initializer_list<QWidget*>{form->paymentCombo, form->ABI_InvoiceLineEdit,
+                                                           form->CAB_InvoiceLineEdit, form->IBAN_InvoiceLineEdit,
+                                                           form->FILIALE_InvoiceLineEdit})
+        widget->setEnabled(enabled);
+}
+
+void MyClass::handlePaymentCombo(int /*index*/)
+{
+    ModelFacade::instance()->setPayment(form->paymentCombo->currentText());
+}
+
+void MyClass::setTmpBankInfo()
+{
+    ModelFacade::instance()->setTmpBankInfo(form->ABI_InvoiceLineEdit->text(), form->CAB_InvoiceLineEdit->text(),
+                                            form->IBAN_InvoiceLineEdit->text(), form->FILIALE_InvoiceLineEdit->text());
+}
+
+void MyClass::handleInvoicePaymentChanged()
+{
+    const QMap<QString, QString> bank = ModelFacade::instance()->getPaymentInfo();
+    form->ABI_InvoiceLineEdit->setText(bank.value(ABI));
+    form->CAB_InvoiceLineEdit->setText(bank.value(CAB));
+    form->IBAN_InvoiceLineEdit->setText(bank.value(IBAN));
+    form->FILIALE_InvoiceLineEdit->setText(bank.value(FILIALE));
+}
+
+void MyClass::searchCustomer1()
+{
+    loadCustomer(form->customerCodeCombo->currentText(), true);
+}
+
+// ---- Line items
+
+void MyClass::setupLineItemColumns(double factor)
+{
+    const QStringList keys = ModelFacade::lineItemFieldKeys();
+    QTableWidget* table = form->lineItemsTable;
+    table->setColumnCount(int(keys.size()));
+    columnOfField.clear();
+    for (int column = 0; column < keys.size(); ++column) {
+        columnOfField.insert(keys.at(column), column);
+        table->setHorizontalHeaderItem(column, new QTableWidgetItem(QString::fromLatin1(lineItemColumns[column].header)));
+        table->setColumnWidth(column, int(lineItemColumns[column].width * factor));
+    }
+}
+
+void MyClass::changeTextSize(int /*index*/)
+{
+    const int size = form->textItemsCombo->currentText().toInt();
+    if (size <= 0)
+        return; // the sizes are not listed yet
+    QFont font = form->lineItemsTable->font();
+    font.setPointSize(size);
+    form->lineItemsTable->setFont(font);
+    rowHeight = 2 * size;
+    for (int row = 0; row < form->lineItemsTable->rowCount(); ++row)
+        form->lineItemsTable->setRowHeight(row, rowHeight);
+    setupLineItemColumns(1 + (size - smallestTextSize) / 20.0);
+}
+
+void MyClass::addLineItemRow()
+{
+    QTableWidget* table = form->lineItemsTable;
+    const int row = table->rowCount();
+    const QSignalBlocker quiet(table); // empty new cells are no edits
+    table->setRowCount(row + 1);
+    auto* unit = new UmComboBox(row, unitColumn, -1);
+    unit->addItems(ModelFacade::unitList());
+    for (int column = 0; column < table->columnCount(); ++column) {
+        if (column == unitColumn)
+            continue;
+        auto* item = new QTableWidgetItem;
+        if (isComputedColumn(column))
+            item->setFlags(Qt::ItemIsSelectable);
+        table->setItem(row, column, item);
+    }
+    table->setVerticalHeaderItem(row, new QTableWidgetItem(formatCount(row + 1)));
+
+    const int id = ModelFacade::instance()->addLineItem();
+    lineItemIdOfRow.insert(row, id);
+    table->setRowHeight(row, rowHeight);
+    unit->setLineItemId(id);
+    table->setCellWidget(row, unitColumn, unit);
+    connect(unit, &UmComboBox::valueChanged, this, &MyClass::updateUmLineItems);
+}
+
+void MyClass::deleteLineItems()
+{
+    if (!Questions::confirm(this, QStringLiteral("Conferma l'eliminazione della riga corrente ?")))
+        return;
+    QTableWidget* table = form->lineItemsTable;
+    QSet<int> rows;
+    for (const QModelIndex& index : table->selectionModel()->selectedIndexes())
+        rows.insert(index.row());
+    QList<int> sorted = rows.values();
+    std::sort(sorted.begin(), sorted.end(), std::greater<int>());
+    QList<int> removed;
+    for (const int row : std::as_const(sorted)) {
+        table->removeRow(row);
+        removed << lineItemIdOfRow.take(row);
+    }
+    renumberRows();
+    for (const int id : std::as_const(removed))
+        ModelFacade::instance()->removeLineItem(id);
+}
+
+void MyClass::renumberRows()
+{
+    const QList<int> ids = lineItemIdOfRow.values(); // ascending old rows
+    lineItemIdOfRow.clear();
+    for (int row = 0; row < ids.size(); ++row) {
+        lineItemIdOfRow.insert(row, ids.at(row));
+        form->lineItemsTable->setVerticalHeaderItem(row, new QTableWidgetItem(formatCount(row + 1)));
+    }
+}
+
+void MyClass::setLineItemField(int row, int column)
+{
+    if (column == unitColumn || !lineItemIdOfRow.contains(row))
+        return;
+    const QTableWidgetItem* cell = form->lineItemsTable->item(row, column);
+    const QString key = columnOfField.key(column);
+    ModelFacade::instance()->setLineItemField(lineItemIdOfRow.value(row), key, cell ? cell->text() : QString());
+}
+
+void MyClass::updateUmLineItems(UmComboBox* combo)
+{
+    ModelFacade::instance()->setLineItemField(combo->getLineItemId(), LineItemKey::um, combo->currentText());
+}
+
+int MyClass::rowOfLineItem(int id) const
+{
+    return lineItemIdOfRow.key(id, -1);
+}
+
+void MyClass::refreshLineItem(int id)
+{
+    const int row = rowOfLineItem(id);
+    if (row >= 0)
+        refreshRow(row, id);
+}
+
+void MyClass::refreshRow(int row, int id)
+{
+    // The cell writes come back through cellChanged in the display form, with a decimal
+    // comma, and the model reads them back unchanged.
+    const ModelFacade* model = ModelFacade::instance();
+    for (auto it = columnOfField.cbegin(); it != columnOfField.cend(); ++it) {
+        if (it.value() == unitColumn)
+            continue;
+        QString text = model->getLineItemField(id, it.key());
+        if (LineItem::isNumericField(it.key()))
+            text.replace(QLatin1Char('.'), QLatin1Char(','));
+        QTableWidgetItem* cell = form->lineItemsTable->item(row, it.value());
+        if (cell && cell->text() != text)
+            cell->setText(text);
+    }
+}
+
+// ---- Totals and the whole invoice
+
+void MyClass::updateTotal()
+{
+    const ModelFacade* model = ModelFacade::instance();
+    form->InvoiceTotalAmount_LineEdit->setText(formatAmount(model->getTotalImp()));
+    form->InvoiceTotalIva_LineEdit->setText(formatAmount(model->getTotaleIva()));
+    form->InvoiceTotalPlusIva_LineEdit->setText(formatAmount(model->getTotale()));
+    form->scontoClienteLineEdit->setText(formatAmount(model->getScontoF()));
+}
+
+void MyClass::handleInvoiceChanged()
+{
+    for (auto it = lineItemIdOfRow.cbegin(); it != lineItemIdOfRow.cend(); ++it)
+        refreshRow(it.key(), it.value());
+    updateTotal();
+
+    ModelFacade* model = ModelFacade::instance();
+    updateSelectedCustomer(model->invoiceCustomerFields());
+    const QList<QPair<QLineEdit*, double>> amounts = {
+        {form->deliveryTotal_LineEdit, model->getTrasporto()}, {form->varieTotal_LineEdit, model->getVarie()},
+        {form->ImballoTotal_LineEdit, model->getImballo()},    {form->nColli_LineEdit, model->getColli()},
+        {form->PesoColliLineEdit, model->getPesoColli()},      {form->nettoTotaleLineEdit, model->getNettoTotaleColli()},
+        {form->TotaleLordo_LineEdit, model->getLordoColli()},  {form->SpeseBancarie_LineEdit, model->getSpeseBancarie()},
+    };
+    for (const auto& [edit, amount] : amounts)
+        edit->setText(formatAmount(amount));
+
+    form->f_note->moveCursor(QTextCursor::End);
+    if (form->f_note->toPlainText() != model->getFNote())
+        form->f_note->setPlainText(model->getFNote());
+    form->FDate_LineEdit->setDate(model->getFDate());
+    form->numFLineEdit->setText(formatCount(model->getNumFattura()));
+    form->scontoClienteLineEdit->setText(formatAmount(model->getScontoF()));
+}
+
+void MyClass::updateSelectedCustomer(QMap<QString, QString>* fields)
+{
+    QMap<QString, QString> bank;
+    QStringList texts(7);
+    if (fields) {
+        const auto field = [fields](const QString& key) { return fields->value(key); };
+        texts = {field(RAGIONE_S),
+                 field(TELEPHONE) + QLatin1Char('-') + field(MOBILE_PHONE),
+                 field(PIVA),
+                 field(FISCAL_CODE),
+                 field(ADDRESS) + QLatin1Char(' ') + field(CAP) + QLatin1Char(',') + field(LOCALITY) + QLatin1Char('-')
+                     + field(CITY),
+                 field(VIA2) + QStringLiteral("  -  ") + field(CAP2),
+                 field(LOC2) + QStringLiteral(" (") + field(CITY2) + QStringLiteral(") ") + field(NAZIONE2)};
+        bank = ModelFacade::instance()->getPaymentInfo();
+    } else {
+        form->loadSearchOkLabel->hide();
+        form->customerSearchTable->clearSelection();
+    }
+    const QList<QLabel*> labels = {form->RS_LabelSelCustomer,    form->TelephoneN_LabelSelCustomer,
+                                   form->PIva_LabelSelCustomer,  form->FisCode_LabelSelCustomer,
+                                   form->Address_LabelSelCustomer, form->via2Label, form->loc2label};
+    for (int i = 0; i < labels.size(); ++i)
+        labels.at(i)->setText(panelText(texts.at(i)));
+    form->ABI_InvoiceLineEdit->setText(bank.value(ABI));
+    form->CAB_InvoiceLineEdit->setText(bank.value(CAB));
+    form->IBAN_InvoiceLineEdit->setText(bank.value(IBAN));
+    form->FILIALE_InvoiceLineEdit->setText(bank.value(FILIALE));
+}
+
+void MyClass::updateScadenze()
+{
+    const QList<Scadenza> scadenze = ModelFacade::instance()->getScadenze();
+    dateForm->dateList->clear();
+    form->scadenzeCombo->clear();
+    for (const Scadenza& scadenza : scadenze) {
+        const QString text = scadenza.first.toString(QStringLiteral("dd/MM/yyyy")) + QStringLiteral(" -- ") + scadenza.second;
+        dateForm->dateList->addItem(text);
+        form->scadenzeCombo->addItem(text);
+    }
+}

@@ -1,0 +1,38 @@
+#include "questions.h"
+
+namespace Questions {
+namespace {
+
+std::function<int(QMessageBox&)>& answerer()
+{
+    static std::function<int(QMessageBox&)> instance;
+    return instance;
+}
+
+} // namespace
+
+int ask(QMessageBox& box)
+{
+    return answerer() ? answerer()(box) : box.exec();
+}
+
+void setAnswerer(std::function<int(QMessageBox&)> function)
+{
+    answerer() = std::move(function);
+}
+
+bool confirm(QWidget* parent, const QString& text, const QString& informativeText)
+{
+    QMessageBox box(QMessageBox::Warning, QString(), text, QMessageBox::Ok | QMessageBox::Cancel, parent);
+    box.setInformativeText(informativeText);
+    box.setDefaultButton(QMessageBox::Cancel);
+    return ask(box) == QMessageBox::Ok;
+}
+
+void notify(QWidget* parent, QMessageBox::Icon icon, const QString& text)
+{
+    QMessageBox box(icon, QString(), text, QMessageBox::Ok, parent);
+    ask(box);
+}
+
+} // namespace Questions

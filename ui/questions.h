@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QMessageBox>
+
+#include <functional>
+
+// Every modal question and notice of the window goes through here, so that a test can
+// read the box and answer it as a person would.
+namespace Questions {
+
+// Shows the box modally and returns the button chosen, or what the answerer returns.
+int ask(QMessageBox& box);
+// Replaces showing the boxes; an empty function restores it.
+void setAnswerer(std::function<int(QMessageBox&)> answerer);
+
+// A warning with Ok and Cancel, Cancel the default: true only for Ok.
+bool confirm(QWidget* parent, const QString& text, const QString& informativeText = QString());
+// A notice with an Ok button.
+void notify(QWidget* parent, QMessageBox::Icon icon, const QString& text);
+
+} // namespace Questions
