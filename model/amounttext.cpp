@@ -2,9 +2,19 @@
 
 #include <QStringList>
 
+#include <cmath>
+
+double roundedToCents(double amount)
+{
+    // 11.825 is 11.82499999… as a double and would round down: the first rounding strips
+    // that binary noise, the second rounds the half cent up as on any invoice.
+    return std::round(std::round(amount * 1e6) / 1e4) / 100.0;
+}
+
 QString formatAmount(double amount)
 {
-    const QString text = QString::number(amount, 'f', 2).replace(QLatin1Char('.'), QLatin1Char(','));
+    const QString text =
+        QString::number(roundedToCents(amount), 'f', 2).replace(QLatin1Char('.'), QLatin1Char(','));
     // a tiny negative amount rounds to zero, which has no sign
     return text == QLatin1String("-0,00") ? QStringLiteral("0,00") : text;
 }

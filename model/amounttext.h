@@ -5,6 +5,8 @@
 // The Italian display form of amounts, shared by the window and the printed page:
 // thousands grouped by ".", decimal comma, two decimals.
 
+// Half a cent rounds up, away from zero: 11.825 -> 11.83.
+double roundedToCents(double amount);
 // 1234.5 -> "1234,50"
 QString formatAmount(double amount);
 // 1234.5 -> "1.234,50"

@@ -1,11 +1,22 @@
 #include "lineitem.h"
 
+#include "amounttext.h"
 #include "modelfacade.h"
 #include "numbertext.h"
 
 #include <QLocale>
 
 namespace {
+
+// Two decimals at least, more where the value has them: the window writes this text back
+// into the model, which must get the same value again (a unit price of 0.0125 must not
+// become 0.01).
+QString exactText(double value)
+{
+    const QString shortest = QString::number(value, 'f', QLocale::FloatingPointShortest);
+    const qsizetype point = shortest.indexOf(QLatin1Char('.'));
+    return point < 0 || shortest.size() - point - 1 <= 2 ? QString::number(value, 'f', 2) : shortest;
+}
 
 // A number that is no number, or a negative one, is stored as zero.
 double nonNegativeAmount(const QString& text)
@@ -52,13 +63,13 @@ QString LineItem::getField(const QString& key) const
         // and six significant digits would turn 1234567 into 1234570.
         return QString::number(amount, 'g', QLocale::FloatingPointShortest);
     if (key == LineItemKey::prize)
-        return QString::number(prize, 'f', 2);
+        return exactText(prize);
     if (key == LineItemKey::total_amount)
-        return QString::number(total_amount, 'f', 2);
+        return QString::number(roundedToCents(total_amount), 'f', 2);
     if (key == LineItemKey::um)
         return um;
     if (key == LineItemKey::sconto)
-        return QString::number(sconto, 'f', 2);
+        return exactText(sconto);
     if (key == LineItemKey::c_iva)
         return QString::number(double(ivaCode), 'f', 2);
     return QString();

@@ -35,6 +35,12 @@ void TestAmountText::formatAmount_data()
     QTest::newRow("invoice total") << 164.7 << QStringLiteral("164,70");
     QTest::newRow("rounds up to the cent") << 6.746 << QStringLiteral("6,75");
     QTest::newRow("rounds down to the cent") << 2.504 << QStringLiteral("2,50");
+    // half a cent rounds up even where the double lies just below it
+    QTest::newRow("VAT of 22 % on 53.75") << 53.75 * 0.22 << QStringLiteral("11,83");
+    QTest::newRow("half a cent, 1.005") << 1.005 << QStringLiteral("1,01");
+    QTest::newRow("half a cent, 2.675") << 2.675 << QStringLiteral("2,68");
+    QTest::newRow("half a cent, 0.125") << 0.125 << QStringLiteral("0,13");
+    QTest::newRow("negative half a cent") << -2.675 << QStringLiteral("-2,68");
     QTest::newRow("a million, never in exponent form") << 1e6 << QStringLiteral("1000000,00");
     QTest::newRow("negative") << -2.5 << QStringLiteral("-2,50");
     // a computation that leaves a tiny negative rest shows zero, not "-0,00"

@@ -152,6 +152,8 @@ void TestLineItem::numericField_storesParsedValue_data()
     QTest::newRow("amount, letters") << Key::amount << "abc" << "0";
     QTest::newRow("prize, decimal comma") << Key::prize << "2,5" << "2.50";
     QTest::newRow("prize, decimal point") << Key::prize << "2.5" << "2.50";
+    QTest::newRow("prize, fractions of a cent kept") << Key::prize << "0,0125" << "0.0125";
+    QTest::newRow("sconto, three decimals kept") << Key::sconto << "12,345" << "12.345";
     QTest::newRow("prize, Italian display form") << Key::prize << "12,50" << "12.50";
     QTest::newRow("prize, point form") << Key::prize << "12.50" << "12.50";
     QTest::newRow("prize, grouped display form") << Key::prize << "1.234,50" << "1234.50";
@@ -192,6 +194,8 @@ void TestLineItem::numericField_readsBackItsItalianDisplayForm_data()
     QTest::newRow("small amount") << Key::amount << "0,001";
     QTest::newRow("amount of a million") << Key::amount << "1e+06";
     QTest::newRow("amount of seven digits") << Key::amount << "1234567";
+    QTest::newRow("unit price in fractions of a cent") << Key::prize << "0,0125";
+    QTest::newRow("discount with three decimals") << Key::sconto << "12,345";
     QTest::newRow("amount with many decimals") << Key::amount << "2,123456789";
     QTest::newRow("discount") << Key::sconto << "12,5";
 }
@@ -328,7 +332,7 @@ void TestLineItem::rowAmount_keepsFullPrecision()
     item.setField(Key::prize, QStringLiteral("0,333"));
     QCOMPARE(item.getTotalAmount(), 0.999);
     QCOMPARE(item.getField(Key::total_amount), QStringLiteral("1.00"));
-    QCOMPARE(item.getField(Key::prize), QStringLiteral("0.33"));
+    QCOMPARE(item.getField(Key::prize), QStringLiteral("0.333")); // every decimal of the price is kept
     item.setField(Key::amount, QStringLiteral("1000"));
     QCOMPARE(item.getField(Key::total_amount), QStringLiteral("333.00"));
 }
