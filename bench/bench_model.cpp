@@ -1,6 +1,7 @@
 // The model with a large registry: start-up load, save at exit with nothing changed,
 // keyword search, and one line-item edit in a long invoice. Diagnostics go to a log file
 // as in the program. Run on demand: bench_model [customers]
+#include "benchtiming.h"
 #include "company.h"
 #include "companykeys.h"
 #include "lineitem.h"
@@ -20,23 +21,6 @@
 #include <vector>
 
 namespace {
-
-double millisecondsOf(const std::function<void()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return timer.nsecsElapsed() / 1e6;
-}
-
-double medianOf(int runs, const std::function<void()>& work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i)
-        times.push_back(millisecondsOf(work));
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 void writeRegistry(int count)
 {

@@ -1,8 +1,10 @@
 // Writes 10,000 customer records of a dozen fields, loads them back as the program does
 // at start-up, and reads the same files' bytes with a bare loop; prints the times and the
 // ratio load / bare read. Run on demand: bench_records [count]
+#include "benchtiming.h"
 #include "company.h"
 #include "companykeys.h"
+#include "paths.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -36,20 +38,6 @@ void fillCustomer(Company& customer, int number)
     };
 }
 
-double millisecondsOf(const std::function<void()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return timer.nsecsElapsed() / 1e6;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -59,6 +47,7 @@ int main(int argc, char* argv[])
 
     QTemporaryDir home;
     qputenv("HOME", QFile::encodeName(home.path()));
+    QDir().mkpath(dataDirPath());
 
     const double writeMs = millisecondsOf([count] {
         for (int i = 1; i <= count; ++i) {
@@ -71,34 +60,29 @@ int main(int argc, char* argv[])
 
     qint64 bytes = 0;
     int loaded = 0;
-    std::vector<double> bareRuns;
-    std::vector<double> loadRuns;
-    for (int run = 0; run < 5; ++run) {
-        bareRuns.push_back(millisecondsOf([&bytes] {
-            bytes = 0;
-            for (const QString& path : Serializable::filesOfType(QStringLiteral("customer"))) {
-                QFile file(path);
-                if (file.open(QIODevice::ReadOnly))
-                    bytes += file.readAll().size();
-            }
-        }));
-        loadRuns.push_back(millisecondsOf([&loaded] {
-            std::vector<std::unique_ptr<Company>> customers;
-            for (const QString& path : Serializable::filesOfType(QStringLiteral("customer"))) {
-                auto customer = std::make_unique<Company>(nullptr, QStringLiteral("customer"));
-                Serializable::unserialize(customer.get(), path, QStringLiteral("customer"));
-                customers.push_back(std::move(customer));
-            }
-            loaded = int(customers.size());
-        }));
-    }
+    constexpr int runs = 5;
+    const double bareMs = medianOf(runs, [&bytes] {
+        bytes = 0;
+        for (const QString& path : Serializable::filesOfType(QStringLiteral("customer"))) {
+            QFile file(path);
+            if (file.open(QIODevice::ReadOnly))
+                bytes += file.readAll().size();
+        }
+    });
+    const double loadMs = medianOf(runs, [&loaded] {
+        std::vector<std::unique_ptr<Company>> customers;
+        for (const QString& path : Serializable::filesOfType(QStringLiteral("customer"))) {
+            auto customer = std::make_unique<Company>(nullptr, QStringLiteral("customer"));
+            Serializable::unserialize(customer.get(), path, QStringLiteral("customer"));
+            customers.push_back(std::move(customer));
+        }
+        loaded = int(customers.size());
+    });
 
-    const double bareMs = median(bareRuns);
-    const double loadMs = median(loadRuns);
     std::printf("records:             %d (%lld bytes)\n", loaded, static_cast<long long>(bytes));
     std::printf("write, first time:   %.1f ms\n", writeMs);
-    std::printf("bare read of bytes:  %.1f ms (median of %zu)\n", bareMs, bareRuns.size());
-    std::printf("load as customers:   %.1f ms (median of %zu)\n", loadMs, loadRuns.size());
+    std::printf("bare read of bytes:  %.1f ms (median of %d)\n", bareMs, runs);
+    std::printf("load as customers:   %.1f ms (median of %d)\n", loadMs, runs);
     std::printf("ratio load / bare:   %.2f (target at most 2.5)\n", loadMs / bareMs);
     return loaded == count ? 0 : 1;
 }

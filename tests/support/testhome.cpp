@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <sys/stat.h>
+
 TestHome::TestHome(DataDir dataDir) : previousHome(qgetenv("HOME"))
 {
     qputenv("HOME", QFile::encodeName(dir.path()));
@@ -41,4 +43,10 @@ QByteArray readFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+quint64 inodeOf(const QString& path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
 }

@@ -24,3 +24,5 @@ private:
 };
 
 QByteArray readFile(const QString& path);
+// Records are replaced by renaming a new file over the old: a rewrite changes the inode.
+quint64 inodeOf(const QString& path);
