@@ -223,6 +223,14 @@ QString ModelFacade::preferenceField(const QString& key) const
     return preferences ? preferences->getField(key) : QString();
 }
 
+QString ModelFacade::getForo() const
+{
+    const QString foro = preferenceField(FORO_FIELD);
+    if (!foro.isEmpty() || !ownCompany)
+        return foro;
+    return ownCompany->getField(LOCALITY);
+}
+
 void ModelFacade::setIva(const QString& value)
 {
     Invoice* current = ensureInvoice();

@@ -66,6 +66,8 @@ public:
     void setPreferenceField(const QString& key, const QString& value);
     QString preferenceField(const QString& key) const;
     void setIva(const QString& value);
+    // The court city of the conditions of sale: as set, or else the own company's town.
+    QString getForo() const;
 
     // Invoice
     void createInvoice();

@@ -11,3 +11,5 @@ inline const QString ASPETTO_FIELD = QStringLiteral("ASPETTO_FIELD");
 inline const QString DATA_INIZIO_FIELD = QStringLiteral("DATA_INIZIO_FIELD");
 inline const QString IVA_FIELD = QStringLiteral("IVA_FIELD");
 inline const QString ORA_INIZIO_FIELD = QStringLiteral("ORA_INIZIO_FIELD");
+// The city whose court settles disputes, named in the printed conditions of sale.
+inline const QString FORO_FIELD = QStringLiteral("FORO_FIELD");

@@ -98,6 +98,7 @@ private Q_SLOTS:
     void invoiceSignals_areRelayed();
     void relays_passOnRowIdAndCustomerMap();
     void loadEditSaveLoad_keepsEverythingIncludingAccentsAndEuro();
+    void courtCity_defaultsToTheOwnCompanyTown();
 
 private:
     std::unique_ptr<TestHome> home;
@@ -351,6 +352,22 @@ void TestModelFacade::ivaRate_isStoredAsTypedAndHandedToInvoice()
     facade->dropInvoice();
     facade->setIva(QStringLiteral("4")); // creates the invoice it hands the rate to
     QCOMPARE(vatOnHundred(facade), 4.0);
+}
+
+void TestModelFacade::courtCity_defaultsToTheOwnCompanyTown()
+{
+    ModelFacade* facade = loadedFacade();
+    QCOMPARE(facade->getForo(), QString());
+    facade->setCompanyField(LOCALITY, QStringLiteral("Torino"));
+    QCOMPARE(facade->getForo(), QString()); // a draft is not the company yet
+    facade->commitCompany();
+    QCOMPARE(facade->getForo(), QStringLiteral("TORINO"));
+    facade->setPreferenceField(FORO_FIELD, QStringLiteral("Milano"));
+    QCOMPARE(facade->getForo(), QStringLiteral("MILANO"));
+
+    facade->savePersistentData();
+    ModelFacade::destroyInstance();
+    QCOMPARE(loadedFacade()->getForo(), QStringLiteral("MILANO"));
 }
 
 void TestModelFacade::dropInvoice_emitsOnceAndInertForwardersDoNothing()
