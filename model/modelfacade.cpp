@@ -1,5 +1,6 @@
 #include "modelfacade.h"
 
+#include "backup.h"
 #include "company.h"
 #include "companykeys.h"
 #include "customercode.h"
@@ -144,6 +145,16 @@ bool ModelFacade::savePersistentData()
         Serializable::serialize(preferences);
     Serializable::syncDataDir();
     return true;
+}
+
+int ModelFacade::exportData(const QString& fileName)
+{
+    return Backup::exportArchive(fileName);
+}
+
+int ModelFacade::importData(const QString& fileName)
+{
+    return Backup::importArchive(fileName);
 }
 
 // ---- Own company

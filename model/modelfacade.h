@@ -28,6 +28,9 @@ public:
     // Persistence
     bool loadPersistentData();
     bool savePersistentData();
+    // Backups: see Backup::exportArchive and Backup::importArchive for the results.
+    int exportData(const QString& fileName);
+    int importData(const QString& fileName);
 
     // Customer registry
     QString getNewCustomerCode();
