@@ -73,6 +73,35 @@ const QString refusedStyle = QStringLiteral("color:rgb(255, 0, 0);");
 const QString acceptedStyle = QStringLiteral("color:rgb(2,2,2);");
 const QString clearedStyle = QStringLiteral("color: rgb(2, 2, 2);");
 
+// Shows the note stored in the model.
+void showNote(QTextEdit* note, const QString& stored)
+{
+    const QString shown = note->toPlainText();
+    if (shown == stored)
+        return; // the user's own typing, already stored as shown: the cursor stays where it is
+    // the note's own edit goes to the model as the user types: not a second time from here
+    const QSignalBlocker quiet(note);
+    const int position = note->textCursor().position();
+    note->setPlainText(stored);
+    if (stored == shown.toUpper()) {
+        // the model's upper-cased echo of what is being typed: keep the typing position
+        QTextCursor cursor = note->textCursor();
+        cursor.setPosition(std::min(position, int(stored.size())));
+        note->setTextCursor(cursor);
+    } else {
+        note->moveCursor(QTextCursor::End);
+    }
+}
+
+// The invoice's panel showed a modification live; after rolling it back it shows the
+// customer as it is again (a roll-back itself announces nothing).
+void showRestoredInvoiceCustomer(MyClass* window)
+{
+    ModelFacade* model = ModelFacade::instance();
+    if (model->hasInvoiceCustomer())
+        window->updateSelectedCustomer(model->invoiceCustomerFields());
+}
+
 } // namespace
 
 void MyClass::buildCustomerFormTables()
@@ -131,7 +160,9 @@ void MyClass::searchCustomer()
         table->insertRow(row);
         for (int column = 0; column < table->columnCount(); ++column) {
             auto* cell = new QTableWidgetItem(fields->value(searchColumns[column].key));
-            cell->setFlags(Qt::ItemIsSelectable);
+            // read-only, but enabled: the view neither selects nor reports a disabled cell as
+            // selected, and "CARICA" finds the customer by the selected row
+            cell->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
             table->setItem(row, column, cell);
         }
         auto* header = new QTableWidgetItem(fields->value(CODE));
@@ -170,7 +201,9 @@ void MyClass::loadSearchedCustomer()
 void MyClass::loadCustomer(const QString& code, bool quiet)
 {
     form->loadSearchOkLabel->hide();
-    const bool loaded = !code.isEmpty() && ModelFacade::instance()->selectInvoiceCustomer(code);
+    // Asked even without a code: the invoice then has no customer, as the cleared panel shows,
+    // rather than keep printing the one loaded before.
+    const bool loaded = ModelFacade::instance()->selectInvoiceCustomer(code) && !code.isEmpty();
     const auto showCode = [this](const QString& shown) {
         const QSignalBlocker quietCombo(form->customerCodeCombo);
         const int index = form->customerCodeCombo->findText(shown, Qt::MatchExactly | Qt::MatchCaseSensitive);
@@ -250,12 +283,19 @@ void MyClass::handleAbortEditCustomer()
     deactivateCustomerEditing();
     ModelFacade::instance()->abortCustomerEdit();
     showAddGroup(false);
+    showRestoredInvoiceCustomer(this);
 }
 
 void MyClass::abortCustomerEditing()
 {
-    ModelFacade::instance()->abortCustomerEditing();
+    const bool modifying = !form->modifcaGroupCustomer->isHidden();
+    ModelFacade::instance()->abortCustomerEditing(); // a customer being modified is restored
     clearCustomerForm();
+    if (modifying) {
+        // the modification is over: the form goes back to adding
+        showAddGroup(false);
+        showRestoredInvoiceCustomer(this);
+    }
 }
 
 void MyClass::addCustomer()
@@ -306,13 +346,7 @@ void MyClass::updateCustomerField()
         return;
     for (auto it = customerEditorOfKey.cbegin(); it != customerEditorOfKey.cend(); ++it)
         it.value()->setText(fields->value(it.key()));
-    {
-        // the note's own edit goes to the model as the user types: not a second time from here
-        const QSignalBlocker quiet(form->note_CustomerTextField);
-        if (form->note_CustomerTextField->toPlainText() != fields->value(NOTE))
-            form->note_CustomerTextField->setPlainText(fields->value(NOTE));
-    }
-    form->note_CustomerTextField->moveCursor(QTextCursor::End);
+    showNote(form->note_CustomerTextField, fields->value(NOTE));
     form->customerCodeLineEdit->setText(fields->value(CODE));
 }
 

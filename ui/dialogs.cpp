@@ -193,8 +193,11 @@ void MyClass::removeScadenzaDate()
     const QList<QListWidgetItem*> selected = dateForm->dateList->selectedItems();
     if (selected.isEmpty())
         return;
-    const QStringList parts = selected.first()->text().split(scadenzaSeparator);
-    if (parts.size() < 2)
+    // the date ends at the first separator; the note is all the rest, separators it holds included
+    const QString text = selected.first()->text();
+    const qsizetype separator = text.indexOf(scadenzaSeparator);
+    if (separator < 0)
         return;
-    ModelFacade::instance()->removeScadenzaDate(QDate::fromString(parts.at(0), dateFormat), parts.at(1));
+    ModelFacade::instance()->removeScadenzaDate(QDate::fromString(text.left(separator), dateFormat),
+                                                text.mid(separator + scadenzaSeparator.size()));
 }

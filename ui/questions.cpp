@@ -1,11 +1,19 @@
 #include "questions.h"
 
+#include <QFileDialog>
+
 namespace Questions {
 namespace {
 
 std::function<int(QMessageBox&)>& answerer()
 {
     static std::function<int(QMessageBox&)> instance;
+    return instance;
+}
+
+std::function<QString(QFileDialog&)>& fileChooser()
+{
+    static std::function<QString(QFileDialog&)> instance;
     return instance;
 }
 
@@ -33,6 +41,20 @@ void notify(QWidget* parent, QMessageBox::Icon icon, const QString& text)
 {
     QMessageBox box(icon, QString(), text, QMessageBox::Ok, parent);
     ask(box);
+}
+
+QString chooseFile(QFileDialog& dialog)
+{
+    if (fileChooser())
+        return fileChooser()(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().first();
+}
+
+void setFileChooser(std::function<QString(QFileDialog&)> chooser)
+{
+    fileChooser() = std::move(chooser);
 }
 
 } // namespace Questions

@@ -2,10 +2,12 @@
 
 #include <QMessageBox>
 
+class QFileDialog;
+
 #include <functional>
 
-// Every modal question and notice of the window goes through here, so that a test can
-// read the box and answer it as a person would.
+// Every modal question, notice and file dialog of the window goes through here, so that
+// a test can read it and answer it as a person would.
 namespace Questions {
 
 // Shows the box modally and returns the button chosen, or what the answerer returns.
@@ -17,5 +19,10 @@ void setAnswerer(std::function<int(QMessageBox&)> answerer);
 bool confirm(QWidget* parent, const QString& text, const QString& informativeText = QString());
 // A notice with an Ok button.
 void notify(QWidget* parent, QMessageBox::Icon icon, const QString& text);
+
+// Shows the file dialog modally: the first file chosen, or empty when it was cancelled.
+QString chooseFile(QFileDialog& dialog);
+// Replaces showing file dialogs; an empty function restores it.
+void setFileChooser(std::function<QString(QFileDialog&)> chooser);
 
 } // namespace Questions
