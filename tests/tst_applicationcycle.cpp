@@ -1,5 +1,200 @@
-// placeholder, replaced by the real test
+// The program's cycles as the entry point runs them: each with its own application object,
+// window and model. runApplicationCycles builds the QApplication itself, so this test runs
+// without one of its own.
+#include "applicationcycle.h"
+
+#include "companykeys.h"
+#include "modelfacade.h"
+#include "myclass.h"
+#include "testhome.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
 #include <QtTest>
-class Placeholder : public QObject { Q_OBJECT };
-QTEST_MAIN(Placeholder)
+
+namespace {
+
+int savesLogged = 0;
+QtMessageHandler testLogHandler = nullptr;
+
+void countSaves(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.startsWith(QLatin1String("SAVE DATA")))
+        ++savesLogged;
+    testLogHandler(type, context, message);
+}
+
+QString dataFile(const QString& name)
+{
+    return QDir::homePath() + QStringLiteral("/.Quillbook/data/") + name;
+}
+
+QString registerCustomer(const QString& name)
+{
+    ModelFacade* model = ModelFacade::instance();
+    model->newCustomer();
+    model->setCustomerField(RAGIONE_S, name);
+    model->setCustomerField(ADDRESS, QStringLiteral("via roma 1"));
+    model->setCustomerField(LOCALITY, QStringLiteral("roma"));
+    model->setCustomerField(CITY, QStringLiteral("rm"));
+    model->setCustomerField(PIVA, QStringLiteral("01234567890"));
+    model->setCustomerField(NAZIONE, QStringLiteral("italia"));
+    return model->addCustomer(nullptr);
+}
+
+using Cycle = std::function<void(MyClass*)>;
+
+// Runs the program with one action per cycle, each started once the cycle's event loop
+// runs; an action ends its cycle. Gives the exit code and the number of cycles run.
+std::pair<int, int> runCycles(const QList<Cycle>& cycles)
+{
+    static char name[] = "tst_applicationcycle";
+    char* argv[] = {name, nullptr};
+    int argc = 1;
+    int cyclesRun = 0;
+    const int exitCode = runApplicationCycles(argc, argv, [&](MyClass* window) {
+        const Cycle act = cycles.value(cyclesRun++, [](MyClass* extra) { extra->close(); });
+        QTimer::singleShot(0, window, [window, act] { act(window); });
+    });
+    return {exitCode, cyclesRun};
+}
+
+} // namespace
+
+class ApplicationCycleTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        savesLogged = 0;
+        testLogHandler = qInstallMessageHandler(countSaves);
+    }
+    void cleanup() { qInstallMessageHandler(testLogHandler); }
+
+    // A first run, without even the program's directory: closing the window saves all.
+    void closingTheWindowSavesTheRecords()
+    {
+        const TestHome home(TestHome::DataDir::Missing);
+        QString code;
+        bool shown = false;
+        const auto [exitCode, cycles] = runCycles({[&](MyClass* window) {
+            shown = window->isVisible() && QApplication::instance();
+            code = registerCustomer(QStringLiteral("alfa ferramenta"));
+            ModelFacade::instance()->setCompanyField(RAGIONE_S, QStringLiteral("quillbook srl"));
+            ModelFacade::instance()->commitCompany();
+            window->close();
+        }});
+        QVERIFY(shown);
+        QCOMPARE(cycles, 1);
+        QCOMPARE(exitCode, 0);
+        QCOMPARE(savesLogged, 1);
+        QCOMPARE(code, QStringLiteral("C00001"));
+        QVERIFY(readFile(dataFile(QStringLiteral("customer_C00001.xml"))).contains("ALFA FERRAMENTA"));
+        QVERIFY(readFile(dataFile(QStringLiteral("company_AZ0001.xml"))).contains("QUILLBOOK SRL"));
+        QVERIFY(QFile::exists(dataFile(QStringLiteral("preference_0.xml"))));
+        QVERIFY(!QCoreApplication::instance());
+
+        // the next start finds them
+        QStringList codes;
+        QString company;
+        runCycles({[&](MyClass* window) {
+            auto* combo = window->findChild<QComboBox*>(QStringLiteral("customerCodeCombo"));
+            for (int i = 0; i < combo->count(); ++i)
+                codes << combo->itemText(i);
+            company = ModelFacade::instance()->companyFields()->value(RAGIONE_S);
+            window->close();
+        }});
+        QCOMPARE(codes, (QStringList{" ", "C00001"}));
+        QCOMPARE(company, QStringLiteral("QUILLBOOK SRL"));
+    }
+
+    // A restored backup ends its cycle without saving, its window still open, maybe with an
+    // edit unfinished; the next cycle starts from scratch and reads what is on disk.
+    void restartSkipsTheSaveAndReloads()
+    {
+        const TestHome home;
+        ModelFacade::instance()->loadPersistentData();
+        registerCustomer(QStringLiteral("alfa"));
+        ModelFacade::instance()->savePersistentData();
+        ModelFacade::destroyInstance();
+
+        QStringList codesFirst, codesSecond;
+        int rowsSecond = -1, lineItemsSecond = -1;
+        double transportSecond = -1;
+        bool typing = false, restartSecond = true, savedBetweenCycles = true;
+        const auto [exitCode, cycles] = runCycles({
+            [&](MyClass* window) {
+                codesFirst = ModelFacade::instance()->getCustomerCodes();
+                registerCustomer(QStringLiteral("beta"));
+                window->findChild<QPushButton*>(QStringLiteral("addLineItemRow"))->click();
+                window->activateWindow();
+                auto* transport = window->findChild<QLineEdit*>(QStringLiteral("deliveryTotal_LineEdit"));
+                transport->setFocus();
+                QTest::keyClicks(transport, QStringLiteral("99"));
+                typing = QTest::qWaitForWindowActive(window) && QApplication::focusWidget() == transport;
+                window->restartRequested = true;
+                QCoreApplication::exit(3);
+            },
+            [&](MyClass* window) {
+                savedBetweenCycles = QFile::exists(dataFile(QStringLiteral("customer_C00002.xml")));
+                codesSecond = ModelFacade::instance()->getCustomerCodes();
+                restartSecond = window->restartRequested;
+                rowsSecond = window->findChild<QTableWidget*>(QStringLiteral("lineItemsTable"))->rowCount();
+                lineItemsSecond = int(ModelFacade::instance()->lineItemIds().size());
+                transportSecond = ModelFacade::instance()->getTrasporto();
+                QCoreApplication::exit(5);
+            },
+        });
+        QCOMPARE(cycles, 2);
+        QCOMPARE(exitCode, 5);
+        QVERIFY(typing);
+        QCOMPARE(codesFirst, QStringList{"C00001"});
+        QVERIFY(!savedBetweenCycles);
+        QCOMPARE(codesSecond, QStringList{"C00001"});
+        QVERIFY(!restartSecond);
+        QCOMPARE(rowsSecond, 0);
+        QCOMPARE(lineItemsSecond, 0);
+        QCOMPARE(transportSecond, 0.0);
+        // only the last cycle saved, and it had nothing of the first
+        QCOMPARE(savesLogged, 1);
+        QVERIFY(QFile::exists(dataFile(QStringLiteral("customer_C00001.xml"))));
+        QVERIFY(!QFile::exists(dataFile(QStringLiteral("customer_C00002.xml"))));
+    }
+
+    void exitCodeOfTheLastCycle_data()
+    {
+        QTest::addColumn<QList<int>>("codes");
+        QTest::newRow("one cycle") << QList<int>{0};
+        QTest::newRow("one cycle, code 4") << QList<int>{4};
+        QTest::newRow("two cycles") << QList<int>{3, 0};
+        QTest::newRow("three cycles") << QList<int>{1, 2, 7};
+    }
+
+    void exitCodeOfTheLastCycle()
+    {
+        QFETCH(QList<int>, codes);
+        const TestHome home;
+        QList<Cycle> cycles;
+        for (int i = 0; i < codes.size(); ++i) {
+            const bool last = i == codes.size() - 1;
+            cycles << [code = codes.at(i), last](MyClass* window) {
+                window->restartRequested = !last;
+                QCoreApplication::exit(code);
+            };
+        }
+        const auto [exitCode, cyclesRun] = runCycles(cycles);
+        QCOMPARE(cyclesRun, codes.size());
+        QCOMPARE(exitCode, codes.last());
+        QCOMPARE(savesLogged, 1);
+    }
+};
+
+QTEST_APPLESS_MAIN(ApplicationCycleTest)
 #include "tst_applicationcycle.moc"

@@ -113,7 +113,15 @@ void MyClass::setScontoF()
 
 void MyClass::handleIvaChange()
 {
-    ModelFacade::instance()->setIva(form->ivaEdit->text());
+    // The rate is a whole, non-negative percentage. Anything else is refused: the model
+    // would keep charging its previous rate while the field showed the text typed, and a
+    // negative rate would silently drop the VAT. The field then shows the rate in force.
+    ModelFacade* model = ModelFacade::instance();
+    bool whole = false;
+    const int percent = form->ivaEdit->text().trimmed().toInt(&whole, 10);
+    if (whole && percent >= 0)
+        model->setIva(QString::number(percent));
+    form->ivaEdit->setText(QString::number(model->getIva()));
 }
 
 void MyClass::handleDeliveryCost()

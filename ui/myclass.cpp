@@ -61,7 +61,20 @@ MyClass::MyClass(QWidget* parent, Qt::WindowFlags flags)
     changeTextSize(form->textItemsCombo->currentIndex());
 }
 
-MyClass::~MyClass() = default;
+MyClass::~MyClass()
+{
+    // A window destroyed while still shown takes the focus from its widgets as it goes, and
+    // the line edit that had it finishes its editing: the slot would then run on a window
+    // half torn down and reach for a model that may be gone already (the start-up cycle
+    // ends the model first). From here on the window receives nothing from its widgets.
+    for (QWidget* owner : {static_cast<QWidget*>(this), static_cast<QWidget*>(dlgAzienda.get()),
+                           static_cast<QWidget*>(dlgTrasporto.get()), static_cast<QWidget*>(dlgDate.get())}) {
+        owner->disconnect(this);
+        const QList<QObject*> children = owner->findChildren<QObject*>();
+        for (QObject* child : children)
+            child->disconnect(this);
+    }
+}
 
 void MyClass::connectModel()
 {
