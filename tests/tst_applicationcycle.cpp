@@ -6,9 +6,12 @@
 #include "companykeys.h"
 #include "modelfacade.h"
 #include "myclass.h"
+#include "questions.h"
 #include "testhome.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QFileDialog>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
@@ -76,7 +79,12 @@ private Q_SLOTS:
         savesLogged = 0;
         testLogHandler = qInstallMessageHandler(countSaves);
     }
-    void cleanup() { qInstallMessageHandler(testLogHandler); }
+    void cleanup()
+    {
+        qInstallMessageHandler(testLogHandler);
+        Questions::setAnswerer({});
+        Questions::setFileChooser({});
+    }
 
     // A first run, without even the program's directory: closing the window saves all.
     void closingTheWindowSavesTheRecords()
@@ -193,6 +201,106 @@ private Q_SLOTS:
         QCOMPARE(cyclesRun, codes.size());
         QCOMPARE(exitCode, codes.last());
         QCOMPARE(savesLogged, 1);
+    }
+
+    // Export from the window, change the registry, restore: the program starts again with
+    // what the archive held, and what was never exported is gone.
+    void restoredBackup_startsANewCycleWithTheArchivedRecords()
+    {
+        const TestHome home;
+        const QString archive = home.path() + QStringLiteral("/backup.zip");
+        QStringList boxes;
+        QList<QFileDialog::AcceptMode> dialogs;
+        Questions::setAnswerer([&](QMessageBox& box) {
+            boxes << box.text().trimmed();
+            return int(QMessageBox::Ok);
+        });
+        Questions::setFileChooser([&](QFileDialog& dialog) {
+            dialogs << dialog.acceptMode();
+            return archive;
+        });
+        QStringList codesAfterRestore;
+        bool restartAfterRestore = true;
+        const auto [exitCode, cycles] = runCycles({
+            [&](MyClass* window) {
+                registerCustomer(QStringLiteral("alfa"));
+                window->findChild<QAction*>(QStringLiteral("actionExport"))->trigger(); // saves, then archives
+                registerCustomer(QStringLiteral("beta"));
+                window->findChild<QAction*>(QStringLiteral("actionImportData"))->trigger();
+            },
+            [&](MyClass* window) {
+                codesAfterRestore = ModelFacade::instance()->getCustomerCodes();
+                restartAfterRestore = window->restartRequested;
+                window->close();
+            },
+        });
+        QCOMPARE(cycles, 2);
+        QCOMPARE(exitCode, 0);
+        QCOMPARE(dialogs, (QList<QFileDialog::AcceptMode>{QFileDialog::AcceptSave, QFileDialog::AcceptOpen}));
+        QCOMPARE(boxes, (QStringList{QStringLiteral("Dati salvati con successo"),
+                                     QStringLiteral("L'operazione cancellera' i dati precedentemente salvati  e "
+                                                    "riavviera' l'applicazione. Continuare ?")}));
+        QCOMPARE(codesAfterRestore, QStringList{QStringLiteral("C00001")});
+        QVERIFY(!restartAfterRestore);
+        QCOMPARE(savesLogged, 1); // the restore skipped the save of the first cycle
+        QVERIFY(!QFile::exists(dataFile(QStringLiteral("customer_C00002.xml"))));
+    }
+
+    // A restore that fails says so and the program goes on with its data, saved at exit.
+    void failedRestore_keepsTheCycleAndItsData()
+    {
+        const TestHome home;
+        const QString notAnArchive = home.path() + QStringLiteral("/notes.zip");
+        QFile file(notAnArchive);
+        file.open(QIODevice::WriteOnly);
+        file.write("RAGIONE_S=ROSSI\n");
+        file.close();
+        QList<QMessageBox::Icon> icons;
+        QStringList boxes;
+        Questions::setAnswerer([&](QMessageBox& box) {
+            icons << box.icon();
+            boxes << box.text();
+            return int(QMessageBox::Ok);
+        });
+        Questions::setFileChooser([&](QFileDialog&) { return notAnArchive; });
+        bool restart = true;
+        const auto [exitCode, cycles] = runCycles({[&](MyClass* window) {
+            registerCustomer(QStringLiteral("alfa"));
+            window->findChild<QAction*>(QStringLiteral("actionImportData"))->trigger();
+            restart = window->restartRequested;
+            window->close();
+        }});
+        QCOMPARE(cycles, 1);
+        QVERIFY(!restart);
+        QCOMPARE(boxes.size(), 2);
+        QCOMPARE(boxes.last(), QStringLiteral("Si e' verificato un errore durante il ripristino dei dati"));
+        QCOMPARE(icons.last(), QMessageBox::Critical);
+        QCOMPARE(savesLogged, 1);
+        QVERIFY(QFile::exists(dataFile(QStringLiteral("customer_C00001.xml"))));
+    }
+
+    // Cancelling the question or the file dialog changes nothing and does not restart.
+    void cancelledRestoreOrExport_doesNothing()
+    {
+        const TestHome home;
+        int chooserCalls = 0;
+        Questions::setAnswerer([](QMessageBox&) { return int(QMessageBox::Cancel); });
+        Questions::setFileChooser([&](QFileDialog&) {
+            ++chooserCalls;
+            return QString();
+        });
+        bool restart = true;
+        runCycles({[&](MyClass* window) {
+            window->findChild<QAction*>(QStringLiteral("actionImportData"))->trigger(); // the question says no
+            Questions::setAnswerer([](QMessageBox&) { return int(QMessageBox::Ok); });
+            window->findChild<QAction*>(QStringLiteral("actionImportData"))->trigger(); // the dialog says no
+            window->findChild<QAction*>(QStringLiteral("actionExport"))->trigger();
+            restart = window->restartRequested;
+            window->close();
+        }});
+        QCOMPARE(chooserCalls, 2);
+        QVERIFY(!restart);
+        QVERIFY(QDir(home.path()).entryList({QStringLiteral("*.zip")}, QDir::Files).isEmpty());
     }
 };
 

@@ -138,10 +138,3 @@ void MyClass::abortInvoice()
     updateScadenze();
 }
 
-// Printing and the backup have their own parts of the window, still to come: until
-// then their actions do nothing.
-void MyClass::openPreview() {}
-void MyClass::printPreview(QPrinter* /*printer*/) {}
-void MyClass::openPrintDialog() {}
-void MyClass::exportData() {}
-void MyClass::importData() {}

@@ -17,6 +17,12 @@ std::function<QString(QFileDialog&)>& fileChooser()
     return instance;
 }
 
+std::function<int(QDialog&)>& dialogRunner()
+{
+    static std::function<int(QDialog&)> instance;
+    return instance;
+}
+
 } // namespace
 
 int ask(QMessageBox& box)
@@ -55,6 +61,16 @@ QString chooseFile(QFileDialog& dialog)
 void setFileChooser(std::function<QString(QFileDialog&)> chooser)
 {
     fileChooser() = std::move(chooser);
+}
+
+int runDialog(QDialog& dialog)
+{
+    return dialogRunner() ? dialogRunner()(dialog) : dialog.exec();
+}
+
+void setDialogRunner(std::function<int(QDialog&)> runner)
+{
+    dialogRunner() = std::move(runner);
 }
 
 } // namespace Questions

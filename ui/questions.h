@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 
+class QDialog;
 class QFileDialog;
 
 #include <functional>
@@ -24,5 +25,10 @@ void notify(QWidget* parent, QMessageBox::Icon icon, const QString& text);
 QString chooseFile(QFileDialog& dialog);
 // Replaces showing file dialogs; an empty function restores it.
 void setFileChooser(std::function<QString(QFileDialog&)> chooser);
+
+// Runs a dialog modally (print dialog, print preview): its result, or what the runner returns.
+int runDialog(QDialog& dialog);
+// Replaces running those dialogs; an empty function restores it.
+void setDialogRunner(std::function<int(QDialog&)> runner);
 
 } // namespace Questions
