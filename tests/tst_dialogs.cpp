@@ -250,6 +250,33 @@ private Q_SLOTS:
         QVERIFY(saved.contains("<field name=\"RAGIONE_S\">ALTRA DITTA SPA</field>"));
     }
 
+    // The court city of the conditions: shown with the company, by default its town,
+    // stored as a setting only when changed, and not at all on Cancel.
+    void company_courtCity_followsTheTownUntilSet()
+    {
+        const QString town = model()->companyFields()->value(LOCALITY);
+        QString shown;
+        QVERIFY(inCompanyDialog([&](QDialog* dialog) {
+            shown = in<QLineEdit>(dialog, "Foro_CompanyLineEdit")->text();
+            enter(in<QLineEdit>(dialog, "Foro_CompanyLineEdit"), "prato");
+            clickButton(dialog, "confirmButtonCompany", QDialogButtonBox::Cancel);
+        }));
+        QCOMPARE(shown, town);
+        QCOMPARE(model()->preferenceField(FORO_FIELD), QString());
+
+        QVERIFY(inCompanyDialog([](QDialog* dialog) {
+            clickButton(dialog, "confirmButtonCompany", QDialogButtonBox::Ok);
+        }));
+        QCOMPARE(model()->preferenceField(FORO_FIELD), QString()); // unchanged: still the town
+
+        QVERIFY(inCompanyDialog([](QDialog* dialog) {
+            enter(in<QLineEdit>(dialog, "Foro_CompanyLineEdit"), "prato");
+            clickButton(dialog, "confirmButtonCompany", QDialogButtonBox::Ok);
+        }));
+        QCOMPARE(model()->preferenceField(FORO_FIELD), QStringLiteral("PRATO"));
+        QCOMPARE(model()->getForo(), QStringLiteral("PRATO"));
+    }
+
     // ---- Transport preferences
 
     void transport_afterStartUp_holdsFirstItemsAndStartTime()

@@ -138,6 +138,7 @@ void MyClass::setupCustomerSearchColumns()
 {
     QTableWidget* table = form->customerSearchTable;
     table->setColumnCount(int(std::size(searchColumns)));
+    table->horizontalHeader()->setHighlightSections(false); // bold titles would not fit their columns
     for (int column = 0; column < table->columnCount(); ++column) {
         table->setHorizontalHeaderItem(column, new QTableWidgetItem(QString::fromLatin1(searchColumns[column].header)));
         table->setColumnWidth(column, searchColumns[column].width);

@@ -87,13 +87,22 @@ void MyClass::openEditAziendaDialog()
 {
     ModelFacade* model = ModelFacade::instance();
     updateCompany(model->companyFields());
+    // The court city is a setting rather than company data; it is shown here because it
+    // goes with the company's seat, and kept only when it was changed, so that by default
+    // it follows the company's town.
+    const QString foro = model->getForo();
+    aziendaForm->Foro_CompanyLineEdit->setText(foro);
     const int result = dlgAzienda->exec();
     QMap<QString, QString> none;
     updateCompany(model->companyFields() ? model->companyFields() : &none);
-    if (result == QDialog::Accepted)
+    if (result == QDialog::Accepted) {
         setCompany();
-    else
+        const QString typed = aziendaForm->Foro_CompanyLineEdit->text().trimmed();
+        if (typed.compare(foro, Qt::CaseInsensitive) != 0)
+            model->setPreferenceField(FORO_FIELD, typed);
+    } else {
         abortCompany();
+    }
 }
 
 void MyClass::updateCompany(QMap<QString, QString>* fields)
