@@ -15,6 +15,7 @@ int runApplicationCycles(int& argc, char** argv, const std::function<void(MyClas
     bool restart = false;
     do {
         QApplication application(argc, argv);
+        QGuiApplication::setDesktopFileName(QStringLiteral("org.quillbook.Quillbook")); // its menu entry and icon
         // The window goes before its application object: widgets must not outlive it.
         auto window = std::make_unique<MyClass>();
         window->setWindowIcon(QIcon(QStringLiteral(":/MyClass/Resources/tack.ico")));

@@ -11,6 +11,8 @@ packages=(
     xvfb xauth                           # a display for running the window without a desktop
     fonts-liberation fonts-dejavu-core   # fonts with the metrics of the printed page
     locales                              # the tests parse numbers under several locales
+    desktop-file-utils appstream         # validate the desktop entry and the metainfo
+    dpkg-dev file                        # build the Debian package with its dependencies
 )
 wanted_locales=(it_IT.UTF-8 en_US.UTF-8)
 
