@@ -61,7 +61,7 @@ QString LineItem::getField(const QString& key) const
     if (key == LineItemKey::amount)
         // All the digits the quantity needs: the window writes this text back into the model,
         // and six significant digits would turn 1234567 into 1234570.
-        return QString::number(amount, 'g', QLocale::FloatingPointShortest);
+        return QString::number(amount, 'f', QLocale::FloatingPointShortest); // never in exponent form
     if (key == LineItemKey::prize)
         return exactText(prize);
     if (key == LineItemKey::total_amount)

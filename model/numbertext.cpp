@@ -14,10 +14,19 @@ const QLocale& italian()
 
 } // namespace
 
+// "0.125" is no thousands grouping: a group never follows a lone zero.
+bool startsWithZeroGroup(const QString& text)
+{
+    QString digits = text.trimmed();
+    if (digits.startsWith(QLatin1Char('-')) || digits.startsWith(QLatin1Char('+')))
+        digits.remove(0, 1);
+    return digits.startsWith(QLatin1String("0."));
+}
+
 std::optional<double> parseAmount(const QString& text)
 {
     bool ok = false;
-    double value = italian().toDouble(text, &ok);
+    double value = startsWithZeroGroup(text) ? 0.0 : italian().toDouble(text, &ok);
     if (!ok)
         value = QLocale::c().toDouble(text, &ok);
     if (!ok || !std::isfinite(value))
@@ -28,7 +37,7 @@ std::optional<double> parseAmount(const QString& text)
 std::optional<int> parseCount(const QString& text)
 {
     bool ok = false;
-    int value = italian().toInt(text, &ok);
+    int value = startsWithZeroGroup(text) ? 0 : italian().toInt(text, &ok);
     if (!ok)
         value = QLocale::c().toInt(text, &ok);
     if (!ok)

@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <stdio.h>
@@ -182,7 +183,14 @@ int importArchive(const QString& archive)
 
     const QStringList arguments = {QStringLiteral("-o"), archive, QStringLiteral("-d"),
                                    unpacked.canonicalPath() + QLatin1Char('/')};
-    qDebug() << "process result " << runArchiver(QStringLiteral("unzip"), arguments).exitCode;
+    const int unpackResult = runArchiver(QStringLiteral("unzip"), arguments).exitCode;
+    qDebug() << "process result " << unpackResult;
+    // 1 is a warning; anything else means files may be missing, and a part of a backup
+    // must not replace the whole registry
+    if (unpackResult != 0 && unpackResult != 1) {
+        qWarning() << "Import refused, the archive could not be unpacked whole:" << archive << unpackResult;
+        return -1;
+    }
     return copyImportedFiles(getImportedDataDir(unpacked), QDir(dataDirPath()));
 }
 
@@ -235,8 +243,15 @@ int copyImportedFiles(QDir from, QDir to)
             return -1;
         regular << file;
     }
-    if (regular.isEmpty()) {
-        qWarning() << "Import refused, no files where the records should be:" << from.path();
+    // Any zip would otherwise do: one holding a letter would replace the whole registry.
+    const bool holdsRecords = std::any_of(regular.cbegin(), regular.cend(), [](const QFileInfo& file) {
+        const QString name = file.fileName();
+        return name.endsWith(QLatin1String(".xml"))
+            && (name.contains(QLatin1String("customer")) || name.contains(QLatin1String("company"))
+                || name.contains(QLatin1String("preference")));
+    });
+    if (!holdsRecords) {
+        qWarning() << "Import refused, no record files where the records should be:" << from.path();
         return -1;
     }
 

@@ -16,6 +16,7 @@ QString chooseArchive(QFileDialog::AcceptMode mode)
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(mode);
     dialog.setNameFilter(QStringLiteral("*.zip"));
+    dialog.setDefaultSuffix(QStringLiteral("zip")); // so that the overwrite question sees the real name
     return Questions::chooseFile(dialog);
 }
 

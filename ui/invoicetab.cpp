@@ -73,6 +73,9 @@ void MyClass::connectInvoiceTab()
     connect(form->SpeseBancarie_LineEdit, &QLineEdit::editingFinished, this, &MyClass::setSpeseBancarie);
     connect(form->paymentCombo, &QComboBox::currentIndexChanged, this, &MyClass::handlePaymentCombo);
     form->paymentCombo->setEditable(true);
+    // a condition typed into the combo counts when editing ends, not only on Enter
+    connect(form->paymentCombo->lineEdit(), &QLineEdit::editingFinished, this,
+            [this] { handlePaymentCombo(form->paymentCombo->currentIndex()); });
     fillPaymentCombo();
     for (QLineEdit* bank : {form->ABI_InvoiceLineEdit, form->CAB_InvoiceLineEdit, form->IBAN_InvoiceLineEdit,
                             form->FILIALE_InvoiceLineEdit})
