@@ -9,52 +9,38 @@
 #include "questions.h"
 #include "testhome.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QFileDialog>
-#include <QComboBox>
-#include <QFile>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTableWidget>
-#include <QTimer>
 #include <QtTest>
+#include <QtWidgets>
 
-namespace {
+static int savesLogged = 0;
+static QtMessageHandler testLogHandler = nullptr;
 
-int savesLogged = 0;
-QtMessageHandler testLogHandler = nullptr;
-
-void countSaves(QtMsgType type, const QMessageLogContext& context, const QString& message)
+static void countSaves(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    if (message.startsWith(QLatin1String("SAVE DATA")))
-        ++savesLogged;
+    savesLogged += message.startsWith("SAVE DATA") ? 1 : 0;
     testLogHandler(type, context, message);
 }
 
-QString dataFile(const QString& name)
-{
-    return QDir::homePath() + QStringLiteral("/.Quillbook/data/") + name;
-}
+static QString dataFile(const QString& name) { return QDir::homePath() + "/.Quillbook/data/" + name; }
 
-QString registerCustomer(const QString& name)
+static void registerCustomer(const QString& name)
 {
     ModelFacade* model = ModelFacade::instance();
     model->newCustomer();
     model->setCustomerField(RAGIONE_S, name);
-    model->setCustomerField(ADDRESS, QStringLiteral("via roma 1"));
-    model->setCustomerField(LOCALITY, QStringLiteral("roma"));
-    model->setCustomerField(CITY, QStringLiteral("rm"));
-    model->setCustomerField(PIVA, QStringLiteral("01234567890"));
-    model->setCustomerField(NAZIONE, QStringLiteral("italia"));
-    return model->addCustomer(nullptr);
+    for (const auto& [key, value] : {std::pair{ADDRESS, "via roma 1"}, {LOCALITY, "roma"}, {CITY, "rm"},
+                                     {PIVA, "01234567890"}, {NAZIONE, "italia"}})
+        model->setCustomerField(key, value);
+    model->addCustomer(nullptr);
 }
+
+static void trigger(MyClass* window, const char* action) { window->findChild<QAction*>(action)->trigger(); }
 
 using Cycle = std::function<void(MyClass*)>;
 
 // Runs the program with one action per cycle, each started once the cycle's event loop
 // runs; an action ends its cycle. Gives the exit code and the number of cycles run.
-std::pair<int, int> runCycles(const QList<Cycle>& cycles)
+static std::pair<int, int> runCycles(const QList<Cycle>& cycles)
 {
     static char name[] = "tst_applicationcycle";
     char* argv[] = {name, nullptr};
@@ -66,8 +52,6 @@ std::pair<int, int> runCycles(const QList<Cycle>& cycles)
     });
     return {exitCode, cyclesRun};
 }
-
-} // namespace
 
 class ApplicationCycleTest : public QObject
 {
@@ -87,220 +71,114 @@ private Q_SLOTS:
     }
 
     // A first run, without even the program's directory: closing the window saves all.
-    void closingTheWindowSavesTheRecords()
+    // The next run finds it; a restart there ends its cycle without saving, its window still
+    // open with an edit unfinished, and the next cycle reads what is on disk. The program's
+    // exit code is the last cycle's.
+    void closingSaves_restartSkipsTheSaveAndReloads()
     {
         const TestHome home(TestHome::DataDir::Missing);
-        QString code;
         bool shown = false;
-        const auto [exitCode, cycles] = runCycles({[&](MyClass* window) {
+        const auto [firstExitCode, firstCycles] = runCycles({[&](MyClass* window) {
             shown = window->isVisible() && QApplication::instance();
-            code = registerCustomer(QStringLiteral("alfa ferramenta"));
-            ModelFacade::instance()->setCompanyField(RAGIONE_S, QStringLiteral("quillbook srl"));
+            registerCustomer("alfa ferramenta");
+            ModelFacade::instance()->setCompanyField(RAGIONE_S, "quillbook srl");
             ModelFacade::instance()->commitCompany();
             window->close();
         }});
         QVERIFY(shown);
-        QCOMPARE(cycles, 1);
-        QCOMPARE(exitCode, 0);
+        QCOMPARE(firstCycles, 1);
+        QCOMPARE(firstExitCode, 0);
         QCOMPARE(savesLogged, 1);
-        QCOMPARE(code, QStringLiteral("C00001"));
-        QVERIFY(readFile(dataFile(QStringLiteral("customer_C00001.xml"))).contains("ALFA FERRAMENTA"));
-        QVERIFY(readFile(dataFile(QStringLiteral("company_AZ0001.xml"))).contains("QUILLBOOK SRL"));
-        QVERIFY(QFile::exists(dataFile(QStringLiteral("preference_0.xml"))));
+        QVERIFY(readFile(dataFile("customer_C00001.xml")).contains("ALFA FERRAMENTA"));
+        QVERIFY(readFile(dataFile("company_AZ0001.xml")).contains("QUILLBOOK SRL"));
+        QVERIFY(QFile::exists(dataFile("preference_0.xml")));
         QVERIFY(!QCoreApplication::instance());
 
-        // the next start finds them
-        QStringList codes;
-        QString company;
-        runCycles({[&](MyClass* window) {
-            auto* combo = window->findChild<QComboBox*>(QStringLiteral("customerCodeCombo"));
-            for (int i = 0; i < combo->count(); ++i)
-                codes << combo->itemText(i);
-            company = ModelFacade::instance()->companyFields()->value(RAGIONE_S);
-            window->close();
-        }});
-        QCOMPARE(codes, (QStringList{" ", "C00001"}));
-        QCOMPARE(company, QStringLiteral("QUILLBOOK SRL"));
-    }
-
-    // A restored backup ends its cycle without saving, its window still open, maybe with an
-    // edit unfinished; the next cycle starts from scratch and reads what is on disk.
-    void restartSkipsTheSaveAndReloads()
-    {
-        const TestHome home;
-        ModelFacade::instance()->loadPersistentData();
-        registerCustomer(QStringLiteral("alfa"));
-        ModelFacade::instance()->savePersistentData();
-        ModelFacade::destroyInstance();
-
-        QStringList codesFirst, codesSecond;
-        int rowsSecond = -1, lineItemsSecond = -1;
-        double transportSecond = -1;
-        bool typing = false, restartSecond = true, savedBetweenCycles = true;
+        QStringList seen;
+        bool typing = false;
         const auto [exitCode, cycles] = runCycles({
             [&](MyClass* window) {
-                codesFirst = ModelFacade::instance()->getCustomerCodes();
-                registerCustomer(QStringLiteral("beta"));
-                window->findChild<QPushButton*>(QStringLiteral("addLineItemRow"))->click();
+                auto* combo = window->findChild<QComboBox*>("customerCodeCombo");
+                seen << combo->itemText(0) << combo->itemText(1) << ModelFacade::instance()->companyFields()->value(RAGIONE_S);
+                registerCustomer("beta");
+                window->findChild<QPushButton*>("addLineItemRow")->click();
                 window->activateWindow();
-                auto* transport = window->findChild<QLineEdit*>(QStringLiteral("deliveryTotal_LineEdit"));
+                auto* transport = window->findChild<QLineEdit*>("deliveryTotal_LineEdit");
                 transport->setFocus();
-                QTest::keyClicks(transport, QStringLiteral("99"));
+                QTest::keyClicks(transport, "99");
                 typing = QTest::qWaitForWindowActive(window) && QApplication::focusWidget() == transport;
                 window->restartRequested = true;
                 QCoreApplication::exit(3);
             },
             [&](MyClass* window) {
-                savedBetweenCycles = QFile::exists(dataFile(QStringLiteral("customer_C00002.xml")));
-                codesSecond = ModelFacade::instance()->getCustomerCodes();
-                restartSecond = window->restartRequested;
-                rowsSecond = window->findChild<QTableWidget*>(QStringLiteral("lineItemsTable"))->rowCount();
-                lineItemsSecond = int(ModelFacade::instance()->lineItemIds().size());
-                transportSecond = ModelFacade::instance()->getTrasporto();
+                seen << ModelFacade::instance()->getCustomerCodes()
+                     << QString::number(QFile::exists(dataFile("customer_C00002.xml")))
+                     << QString::number(window->restartRequested)
+                     << QString::number(window->findChild<QTableWidget*>("lineItemsTable")->rowCount())
+                     << QString::number(ModelFacade::instance()->lineItemIds().size())
+                     << QString::number(ModelFacade::instance()->getTrasporto());
                 QCoreApplication::exit(5);
             },
         });
         QCOMPARE(cycles, 2);
         QCOMPARE(exitCode, 5);
         QVERIFY(typing);
-        QCOMPARE(codesFirst, QStringList{"C00001"});
-        QVERIFY(!savedBetweenCycles);
-        QCOMPARE(codesSecond, QStringList{"C00001"});
-        QVERIFY(!restartSecond);
-        QCOMPARE(rowsSecond, 0);
-        QCOMPARE(lineItemsSecond, 0);
-        QCOMPARE(transportSecond, 0.0);
+        // what the first cycle found, then the codes of the second, nothing saved between
+        // them, and neither a restart pending, nor rows, line items or transport in the second
+        QCOMPARE(seen, (QStringList{" ", "C00001", "QUILLBOOK SRL", "C00001", "0", "0", "0", "0", "0"}));
         // only the last cycle saved, and it had nothing of the first
-        QCOMPARE(savesLogged, 1);
-        QVERIFY(QFile::exists(dataFile(QStringLiteral("customer_C00001.xml"))));
-        QVERIFY(!QFile::exists(dataFile(QStringLiteral("customer_C00002.xml"))));
+        QCOMPARE(savesLogged, 2);
+        QVERIFY(!QFile::exists(dataFile("customer_C00002.xml")));
     }
 
-    void exitCodeOfTheLastCycle_data()
-    {
-        QTest::addColumn<QList<int>>("codes");
-        QTest::newRow("one cycle") << QList<int>{0};
-        QTest::newRow("one cycle, code 4") << QList<int>{4};
-        QTest::newRow("two cycles") << QList<int>{3, 0};
-        QTest::newRow("three cycles") << QList<int>{1, 2, 7};
-    }
-
-    void exitCodeOfTheLastCycle()
-    {
-        QFETCH(QList<int>, codes);
-        const TestHome home;
-        QList<Cycle> cycles;
-        for (int i = 0; i < codes.size(); ++i) {
-            const bool last = i == codes.size() - 1;
-            cycles << [code = codes.at(i), last](MyClass* window) {
-                window->restartRequested = !last;
-                QCoreApplication::exit(code);
-            };
-        }
-        const auto [exitCode, cyclesRun] = runCycles(cycles);
-        QCOMPARE(cyclesRun, codes.size());
-        QCOMPARE(exitCode, codes.last());
-        QCOMPARE(savesLogged, 1);
-    }
-
-    // Export from the window, change the registry, restore: the program starts again with
-    // what the archive held, and what was never exported is gone.
-    void restoredBackup_startsANewCycleWithTheArchivedRecords()
+    // Export from the window and change the registry. Cancelling the question or the file
+    // dialog changes nothing, a restore that fails says so, and neither ends the cycle; a
+    // restore starts the program again with what the archive held, skipping the save.
+    void restoreFromTheWindow()
     {
         const TestHome home;
-        const QString archive = home.path() + QStringLiteral("/backup.zip");
+        const QString archive = home.path() + "/backup.zip";
+        const QString notAnArchive = home.writeDataFile("notes.zip", "RAGIONE_S=ROSSI\n");
+        QList<QMessageBox::StandardButton> answers = {QMessageBox::Ok, QMessageBox::Cancel};
         QStringList boxes;
-        QList<QFileDialog::AcceptMode> dialogs;
         Questions::setAnswerer([&](QMessageBox& box) {
-            boxes << box.text().trimmed();
-            return int(QMessageBox::Ok);
+            boxes << box.text().trimmed() + (box.icon() == QMessageBox::Critical ? " (critical)" : "");
+            return int(answers.isEmpty() ? QMessageBox::Ok : answers.takeFirst());
         });
-        Questions::setFileChooser([&](QFileDialog& dialog) {
-            dialogs << dialog.acceptMode();
-            return archive;
-        });
+        QStringList chosen = {archive, "", "", notAnArchive, archive};
+        Questions::setFileChooser([&](QFileDialog&) { return chosen.isEmpty() ? QString() : chosen.takeFirst(); });
+        QList<bool> restarts;
         QStringList codesAfterRestore;
-        bool restartAfterRestore = true;
         const auto [exitCode, cycles] = runCycles({
             [&](MyClass* window) {
-                registerCustomer(QStringLiteral("alfa"));
-                window->findChild<QAction*>(QStringLiteral("actionExport"))->trigger(); // saves, then archives
-                registerCustomer(QStringLiteral("beta"));
-                window->findChild<QAction*>(QStringLiteral("actionImportData"))->trigger();
+                registerCustomer("alfa");
+                trigger(window, "actionExport"); // saves, then archives
+                registerCustomer("beta");
+                trigger(window, "actionImportData"); // the question says no
+                trigger(window, "actionImportData"); // the file dialog says no
+                trigger(window, "actionExport");     // the file dialog says no
+                trigger(window, "actionImportData"); // not an archive
+                restarts << window->restartRequested;
+                trigger(window, "actionImportData");
+                restarts << window->restartRequested;
             },
             [&](MyClass* window) {
                 codesAfterRestore = ModelFacade::instance()->getCustomerCodes();
-                restartAfterRestore = window->restartRequested;
+                restarts << window->restartRequested;
                 window->close();
             },
         });
         QCOMPARE(cycles, 2);
         QCOMPARE(exitCode, 0);
-        QCOMPARE(dialogs, (QList<QFileDialog::AcceptMode>{QFileDialog::AcceptSave, QFileDialog::AcceptOpen}));
-        QCOMPARE(boxes, (QStringList{QStringLiteral("Dati salvati con successo"),
-                                     QStringLiteral("L'operazione cancellera' i dati precedentemente salvati  e "
-                                                    "riavviera' l'applicazione. Continuare ?")}));
-        QCOMPARE(codesAfterRestore, QStringList{QStringLiteral("C00001")});
-        QVERIFY(!restartAfterRestore);
+        QCOMPARE(restarts, (QList<bool>{false, true, false}));
+        QVERIFY(chosen.isEmpty());
+        const QString question = "L'operazione cancellera' i dati precedentemente salvati  e riavviera' l'applicazione. Continuare ?";
+        QCOMPARE(boxes, (QStringList{"Dati salvati con successo", question, question, question,
+                                     "Si e' verificato un errore durante il ripristino dei dati (critical)", question}));
+        QCOMPARE(codesAfterRestore, QStringList{"C00001"});
         QCOMPARE(savesLogged, 1); // the restore skipped the save of the first cycle
-        QVERIFY(!QFile::exists(dataFile(QStringLiteral("customer_C00002.xml"))));
-    }
-
-    // A restore that fails says so and the program goes on with its data, saved at exit.
-    void failedRestore_keepsTheCycleAndItsData()
-    {
-        const TestHome home;
-        const QString notAnArchive = home.path() + QStringLiteral("/notes.zip");
-        QFile file(notAnArchive);
-        file.open(QIODevice::WriteOnly);
-        file.write("RAGIONE_S=ROSSI\n");
-        file.close();
-        QList<QMessageBox::Icon> icons;
-        QStringList boxes;
-        Questions::setAnswerer([&](QMessageBox& box) {
-            icons << box.icon();
-            boxes << box.text();
-            return int(QMessageBox::Ok);
-        });
-        Questions::setFileChooser([&](QFileDialog&) { return notAnArchive; });
-        bool restart = true;
-        const auto [exitCode, cycles] = runCycles({[&](MyClass* window) {
-            registerCustomer(QStringLiteral("alfa"));
-            window->findChild<QAction*>(QStringLiteral("actionImportData"))->trigger();
-            restart = window->restartRequested;
-            window->close();
-        }});
-        QCOMPARE(cycles, 1);
-        QVERIFY(!restart);
-        QCOMPARE(boxes.size(), 2);
-        QCOMPARE(boxes.last(), QStringLiteral("Si e' verificato un errore durante il ripristino dei dati"));
-        QCOMPARE(icons.last(), QMessageBox::Critical);
-        QCOMPARE(savesLogged, 1);
-        QVERIFY(QFile::exists(dataFile(QStringLiteral("customer_C00001.xml"))));
-    }
-
-    // Cancelling the question or the file dialog changes nothing and does not restart.
-    void cancelledRestoreOrExport_doesNothing()
-    {
-        const TestHome home;
-        int chooserCalls = 0;
-        Questions::setAnswerer([](QMessageBox&) { return int(QMessageBox::Cancel); });
-        Questions::setFileChooser([&](QFileDialog&) {
-            ++chooserCalls;
-            return QString();
-        });
-        bool restart = true;
-        runCycles({[&](MyClass* window) {
-            window->findChild<QAction*>(QStringLiteral("actionImportData"))->trigger(); // the question says no
-            Questions::setAnswerer([](QMessageBox&) { return int(QMessageBox::Ok); });
-            window->findChild<QAction*>(QStringLiteral("actionImportData"))->trigger(); // the dialog says no
-            window->findChild<QAction*>(QStringLiteral("actionExport"))->trigger();
-            restart = window->restartRequested;
-            window->close();
-        }});
-        QCOMPARE(chooserCalls, 2);
-        QVERIFY(!restart);
-        QVERIFY(QDir(home.path()).entryList({QStringLiteral("*.zip")}, QDir::Files).isEmpty());
+        QVERIFY(!QFile::exists(dataFile("customer_C00002.xml")));
+        QCOMPARE(QDir(home.path()).entryList({"*.zip"}, QDir::Files), QStringList{"backup.zip"});
     }
 };
 

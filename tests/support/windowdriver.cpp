@@ -72,3 +72,11 @@ void WindowDriver::whenDialogShown(const std::function<void(QWidget*)>& act)
     });
     poll->start(10);
 }
+
+void WindowDriver::writeRecord(TestHome& home, const QString& type, const QString& id, const QMap<QString, QString>& fields)
+{
+    QString file = QStringLiteral("<!DOCTYPE %1>\n<%1>\n <entry id=\"%2\">\n").arg(type, id);
+    for (auto it = fields.cbegin(); it != fields.cend(); ++it)
+        file += QStringLiteral("  <field name=\"%1\">%2</field>\n").arg(it.key(), it.value());
+    home.writeDataFile(type + '_' + id + ".xml", (file + QStringLiteral(" </entry>\n</%1>\n").arg(type)).toUtf8());
+}

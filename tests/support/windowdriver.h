@@ -3,6 +3,7 @@
 #include "testhome.h"
 
 #include <QList>
+#include <QMap>
 #include <QMessageBox>
 #include <QString>
 #include <QWidget>
@@ -49,6 +50,8 @@ public:
     void type(const QString& lineEdit, const QString& text);
     // Runs `act` with the dialog once it is shown modally, then lets `open` return.
     static void whenDialogShown(const std::function<void(QWidget*)>& act);
+    // Writes a record file of one entry, such as customer_C00001.xml, into the data directory.
+    static void writeRecord(TestHome& home, const QString& type, const QString& id, const QMap<QString, QString>& fields);
 
 private:
     QWidget* findWidget(const QString& name) const;
