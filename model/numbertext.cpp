@@ -6,6 +6,8 @@
 
 namespace {
 
+constexpr double maxAmount = 1e12;
+
 const QLocale& italian()
 {
     static const QLocale locale(QLocale::Italian, QLocale::Italy);
@@ -29,7 +31,9 @@ std::optional<double> parseAmount(const QString& text)
     double value = startsWithZeroGroup(text) ? 0.0 : italian().toDouble(text, &ok);
     if (!ok)
         value = QLocale::c().toDouble(text, &ok);
-    if (!ok || !std::isfinite(value))
+    // Nothing on an invoice comes near a trillion; products of larger numbers overflow
+    // to an infinite total.
+    if (!ok || !std::isfinite(value) || std::abs(value) > maxAmount)
         return std::nullopt;
     return value;
 }

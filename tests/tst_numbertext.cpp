@@ -37,6 +37,7 @@ private Q_SLOTS:
         QTest::newRow("leading zeros") << "007" << Amount(7) << Count(7);
         QTest::newRow("negative") << "-3" << Amount(-3) << Count(-3);
         QTest::newRow("beyond int") << "99999999999" << Amount(99999999999.0) << Count();
+        QTest::newRow("beyond a trillion") << "1e200" << Amount() << Count();
         // no number at all
         for (const char* text : {"abc", "", "12a", "1.2.3", "1,2,3", "1..234", "inf", "-inf", "nan", "1e999"})
             QTest::newRow(*text ? text : "empty") << text << Amount() << Count();
