@@ -1,24 +1,14 @@
 // The model with a large registry: start-up load, save at exit with nothing changed,
 // keyword search, and one line-item edit in a long invoice. Diagnostics go to a log file
 // as in the program. Run on demand: bench_model [customers]
-#include "benchtiming.h"
-#include "company.h"
-#include "companykeys.h"
+#include "benchsupport.h"
 #include "lineitem.h"
 #include "logmessage.h"
 #include "modelfacade.h"
-#include "paths.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
-#include <functional>
-#include <vector>
 
 namespace {
 
@@ -26,20 +16,7 @@ void writeRegistry(int count)
 {
     for (int i = 1; i <= count; ++i) {
         Company customer(nullptr, QStringLiteral("customer"));
-        *customer.fields() = {
-            {CODE, QStringLiteral("C%1").arg(i, 5, 10, QLatin1Char('0'))},
-            {RAGIONE_S, QStringLiteral("CAFF\u00C8 DEL CORSO %1 SRL").arg(i)},
-            {PIVA, QStringLiteral("%1").arg(10000000000LL + i)},
-            {ADDRESS, QStringLiteral("VIA DEL CORSO %1").arg(i % 300)},
-            {CAP, QStringLiteral("00186")},
-            {LOCALITY, QStringLiteral("ROMA")},
-            {CITY, QStringLiteral("RM")},
-            {NAZIONE, QStringLiteral("ITALIA")},
-            {TELEPHONE, QStringLiteral("06 %1").arg(5550000 + i)},
-            {MOBILE_PHONE, QStringLiteral("333 %1").arg(1000000 + i)},
-            {EMAIL, QStringLiteral("INFO%1@ESEMPIO.IT").arg(i)},
-            {NOTE, QStringLiteral("CONSEGNA AL PIANO TERRA, ORARIO 9-13")},
-        };
+        fillBenchCustomer(customer, i);
         Serializable::serialize(&customer);
     }
     Serializable::syncDataDir();
@@ -62,11 +39,8 @@ double bareRead()
 int main(int argc, char* argv[])
 {
     QCoreApplication application(argc, argv);
-    const int count = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : 10000;
-
-    QTemporaryDir home;
-    qputenv("HOME", QFile::encodeName(home.path()));
-    QDir().mkpath(dataDirPath());
+    const int count = customerCount(argc, argv);
+    const BenchHome home;
     logStream.open(logFilePath().toStdString(), std::ios::out | std::ios::app);
     qInstallMessageHandler(logMessage);
 
