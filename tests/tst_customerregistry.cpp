@@ -3,7 +3,7 @@
 #include "companykeys.h"
 #include "modelfacade.h"
 #include "serializable.h"
-#include "testhome.h"
+#include "modelhome.h"
 
 #include <QDir>
 #include <QLoggingCategory>
@@ -69,12 +69,12 @@ class TestCustomerRegistry : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestHome> home;
+    std::unique_ptr<ModelHome> home;
 
 private Q_SLOTS:
     void initTestCase() { QLoggingCategory::setFilterRules("*.debug=false"); }
-    void init() { home = std::make_unique<TestHome>(); }
-    void cleanup() { ModelFacade::destroyInstance(); home.reset(); }
+    void init() { home = std::make_unique<ModelHome>(); }
+    void cleanup() { home.reset(); }
 
     // Two files: customer_<first>.xml and another listed before or after it.
     void loading_data()

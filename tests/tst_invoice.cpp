@@ -7,7 +7,7 @@
 #include "lineitem.h"
 #include "modelfacade.h"
 #include "paymentmodes.h"
-#include "testhome.h"
+#include "modelhome.h"
 
 #include <QtTest>
 
@@ -55,16 +55,12 @@ class TestInvoice : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestHome> home;
+    std::unique_ptr<ModelHome> home;
 
 private Q_SLOTS:
-    void init() { home = std::make_unique<TestHome>(); }
+    void init() { home = std::make_unique<ModelHome>(); }
 
-    void cleanup()
-    {
-        ModelFacade::destroyInstance();
-        home.reset();
-    }
+    void cleanup() { home.reset(); }
 
     void totals_data()
     {

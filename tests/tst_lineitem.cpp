@@ -3,7 +3,7 @@
 #include "amounttext.h"
 #include "lineitem.h"
 #include "modelfacade.h"
-#include "testhome.h"
+#include "modelhome.h"
 
 #include <QtTest>
 
@@ -15,16 +15,12 @@ class TestLineItem : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestHome> home;
+    std::unique_ptr<ModelHome> home;
 
 private Q_SLOTS:
-    void init() { home = std::make_unique<TestHome>(); }
+    void init() { home = std::make_unique<ModelHome>(); }
 
-    void cleanup()
-    {
-        ModelFacade::destroyInstance();
-        home.reset();
-    }
+    void cleanup() { home.reset(); }
 
     void newItem_defaults_data()
     {

@@ -4,7 +4,7 @@
 #include "lineitem.h"
 #include "modelfacade.h"
 #include "preferencekeys.h"
-#include "testhome.h"
+#include "modelhome.h"
 
 #include <QDir>
 #include <QLoggingCategory>
@@ -51,12 +51,12 @@ class TestModelFacade : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestHome> home;
+    std::unique_ptr<ModelHome> home;
 
 private Q_SLOTS:
     void initTestCase() { QLoggingCategory::setFilterRules("*.debug=false"); }
-    void init() { home = std::make_unique<TestHome>(); }
-    void cleanup() { ModelFacade::destroyInstance(); home.reset(); }
+    void init() { home = std::make_unique<ModelHome>(); }
+    void cleanup() { home.reset(); }
 
     // From an empty data directory: typed values are stored upper-cased, accents and euro
     // sign included, and come back; a later save rewrites only the records that changed.

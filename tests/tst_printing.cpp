@@ -6,7 +6,7 @@
 #include "preferencekeys.h"
 #include "printermanager.h"
 #include "stampavuota.h"
-#include "testhome.h"
+#include "modelhome.h"
 
 #include <QLoggingCategory>
 #include <QPaintEngine>
@@ -141,13 +141,12 @@ private Q_SLOTS:
     void initTestCase() { QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false")); }
     void init()
     {
-        home = std::make_unique<TestHome>();
+        home = std::make_unique<ModelHome>();
         ModelFacade::instance()->loadPersistentData();
     }
     void cleanup()
     {
         stampaVuota = false;
-        ModelFacade::destroyInstance();
         home.reset();
     }
 
@@ -320,7 +319,7 @@ private Q_SLOTS:
     }
 
 private:
-    std::unique_ptr<TestHome> home;
+    std::unique_ptr<ModelHome> home;
 };
 
 QTEST_MAIN(TestPrinting)
