@@ -2,10 +2,12 @@
 
 #include "modelfacade.h"
 #include "myclass.h"
+#include "terminationsignals.h"
 
 #include <QApplication>
 #include <QDebug>
 #include <QIcon>
+#include <QSessionManager>
 
 #include <memory>
 
@@ -21,17 +23,33 @@ int runApplicationCycles(int& argc, char** argv, const std::function<void(MyClas
         window->setWindowIcon(QIcon(QStringLiteral(":/MyClass/Resources/tack.ico")));
         ModelFacade::instance()->loadPersistentData();
         window->init();
+
+        TerminationSignals signalsToClose;
+        QObject::connect(&signalsToClose, &TerminationSignals::received, &application, [](int signalNumber) {
+            qDebug() << "segnale" << signalNumber << "ricevuto: chiusura ordinata";
+            QCoreApplication::exit(0); // leaves any modal dialog too
+        });
+        // A desktop session that ends saves like a window that closes; the person may still be asked.
+        QObject::connect(&application, &QGuiApplication::commitDataRequest, window.get(), [&window](QSessionManager& manager) {
+            const bool mayAsk = manager.allowsInteraction();
+            if (!window->saveForClosing(mayAsk) && mayAsk)
+                manager.cancel();
+            if (mayAsk)
+                manager.release();
+        });
+
         window->show();
         if (shown)
             shown(window.get());
         exitCode = QApplication::exec();
 
         restart = window->restartRequested;
-        if (!restart) {
-            qDebug() << "SAVE DATA ";
-            ModelFacade::instance()->savePersistentData();
-        }
+        // A window closed by its user has saved already, or was told to close without saving;
+        // otherwise (a signal, the loop ended from elsewhere) nobody is there to be asked.
+        if (!restart && !window->closingSettled && !window->saveForClosing(false))
+            exitCode = 1;
         ModelFacade::destroyInstance();
     } while (restart);
+    qDebug() << "fine del programma, codice di uscita" << exitCode;
     return exitCode;
 }

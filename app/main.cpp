@@ -12,7 +12,7 @@ int main(int argc, char* argv[])
     // On the very first run the root directory does not exist yet; without it the log could
     // not be opened and that run's diagnostics would be lost.
     QDir().mkpath(rootDirPath());
-    logStream.open(logPath.toStdString(), std::ios::out | std::ios::app);
+    openLog(logPath);
     qInstallMessageHandler(logMessage);
 
     const int exitCode = runApplicationCycles(argc, argv);

@@ -80,11 +80,13 @@ QString ModelFacade::addCustomer(bool* added)
     const QString code = currentCustomer->recordId();
     if (added)
         *added = true;
-    customers.append(currentCustomer);
+    Company* registered = currentCustomer;
+    customers.append(registered);
     qDebug() << "add customer " << customers.size();
     currentCustomer = nullptr;
     Q_EMIT currentCustomerChanged();
     nextCustomerCode = getNewCustomerCode();
+    persist(registered, QStringLiteral("Cliente %1 non salvato").arg(code));
     return code;
 }
 
@@ -112,12 +114,20 @@ bool ModelFacade::editInvoiceCustomer()
     return currentCustomer != nullptr;
 }
 
-void ModelFacade::confirmCustomerEdit()
+bool ModelFacade::confirmCustomerEdit()
 {
-    if (currentCustomer)
-        currentCustomer->confirmEditing();
+    // A registered customer stays whole: an edit that empties a required field is not
+    // confirmed, and the customer keeps the values it was registered with.
+    if (currentCustomer && !currentCustomer->checkRequiredFields())
+        return false;
+    Company* confirmed = currentCustomer;
+    if (confirmed)
+        confirmed->confirmEditing();
     currentCustomer = nullptr;
     newCustomer();
+    if (confirmed && customers.contains(confirmed))
+        persist(confirmed, QStringLiteral("Cliente %1 non salvato").arg(confirmed->recordId()));
+    return true;
 }
 
 void ModelFacade::abortCustomerEdit()

@@ -7,10 +7,12 @@
 #include "lineitem.h"
 #include "preferencekeys.h"
 #include "preferencevalue.h"
+#include "recordstore.h"
 
 #include <QDebug>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 
 namespace {
 
@@ -47,11 +49,13 @@ ModelFacade::~ModelFacade() = default;
 bool ModelFacade::loadPersistentData()
 {
     qDebug() << "load persistent data";
+    const RecordListing listing({customerType, companyType, preferenceType});
+    listing.removeInterruptedWrites();
     nextCustomerCode = CustomerCode::initial;
-    loadCustomers();
+    loadCustomers(listing);
     nextCustomerCode = getNewCustomerCode();
-    loadOwnCompany();
-    loadPreferences();
+    loadOwnCompany(listing);
+    loadPreferences(listing);
     qDebug() << " _________load persistent data " << customers.size();
     if (!invoice)
         createInvoice();
@@ -59,7 +63,7 @@ bool ModelFacade::loadPersistentData()
     return true;
 }
 
-void ModelFacade::loadCustomers()
+void ModelFacade::loadCustomers(const RecordListing& listing)
 {
     // Each code is loaded once: two files with one code would otherwise both be saved
     // under that code's file name, and one customer would overwrite the other. The file
@@ -67,15 +71,21 @@ void ModelFacade::loadCustomers()
     QList<Company*> loaded;
     QHash<QString, qsizetype> indexOfCode;
     const auto isNamedAfterCode = [](const QString& path, const Company* customer) {
-        return QFileInfo(path).fileName() == customerType + QLatin1Char('_') + customer->recordId() + QStringLiteral(".xml");
+        return RecordListing::idOfFile(customerType, path) == customer->recordId();
     };
     QStringList pathOfLoaded;
-    for (const QString& path : Serializable::filesOfType(customerType)) {
+    QSet<QString> unreadableCodes;
+    const QStringList files = listing.filesOf(customerType);
+    for (const QString& path : files) {
+        // A new code goes past every customer file, read or not: a damaged file may still be
+        // mended by hand, and its code must not be given to somebody else.
+        nextCustomerCode = CustomerCode::larger(nextCustomerCode, RecordListing::idOfFile(customerType, path));
         auto* customer = new Company(this, customerType);
         if (Serializable::unserialize(customer, path, customerType) != 0 || customer->recordId().isEmpty()) {
             // An unreadable or code-less customer would be saved as "customer_.xml" and
             // come back as a phantom customer.
             qWarning() << "Customer file skipped, no customer with a code could be read from it:" << path;
+            unreadableCodes.insert(RecordListing::idOfFile(customerType, path));
             delete customer;
             continue;
         }
@@ -99,7 +109,15 @@ void ModelFacade::loadCustomers()
             delete customer;
         }
     }
-    for (Company* customer : std::as_const(loaded)) {
+    for (qsizetype index = 0; index < loaded.size(); ++index) {
+        Company* customer = loaded.at(index);
+        // Saved, this customer would replace the file named after its code, which could not be read.
+        if (unreadableCodes.contains(customer->recordId())) {
+            qWarning() << "Customer file skipped, the file of its code cannot be read and is kept:"
+                       << pathOfLoaded.at(index);
+            delete customer;
+            continue;
+        }
         nextCustomerCode = CustomerCode::larger(nextCustomerCode, customer->recordId());
         customers.append(customer);
         // the code only: with thousands of customers, their whole data would swell the log at every start
@@ -107,13 +125,29 @@ void ModelFacade::loadCustomers()
     }
 }
 
-void ModelFacade::loadOwnCompany()
+QString ModelFacade::singleRecordFile(const RecordListing& listing, const QString& type, const QString& id)
+{
+    // A stray copy ("company_AZ0001_2019.xml", "preference_0 copia.xml") is never loaded in
+    // place of the record: the next save would write its data over the record. Without the
+    // record, the first other file stands in for it, and is saved under the record's name.
+    const QStringList files = listing.filesOf(type);
+    QString chosen = listing.canonicalFile(type, id);
+    if (chosen.isEmpty() && !files.isEmpty())
+        chosen = files.first();
+    for (const QString& path : files) {
+        if (path != chosen)
+            qWarning() << "Record file ignored, it is not named after its record:" << path;
+    }
+    return chosen;
+}
+
+void ModelFacade::loadOwnCompany(const RecordListing& listing)
 {
     ownCompany = new Company(this, companyType);
     ownCompany->setField(CODE, ownCompanyCode);
-    const QStringList files = Serializable::filesOfType(companyType);
-    if (!files.isEmpty()) {
-        if (Serializable::unserialize(ownCompany, files.first(), companyType) == 0) {
+    const QString file = singleRecordFile(listing, companyType, ownCompanyCode);
+    if (!file.isEmpty()) {
+        if (Serializable::unserialize(ownCompany, file, companyType) == 0) {
             qDebug() << "recuperata la company";
             // the file's name comes from the code: without it the record would be saved elsewhere
             ownCompany->fields()->insert(CODE, ownCompanyCode);
@@ -124,27 +158,74 @@ void ModelFacade::loadOwnCompany()
     Q_EMIT companyChanged(ownCompany->fields());
 }
 
-void ModelFacade::loadPreferences()
+void ModelFacade::loadPreferences(const RecordListing& listing)
 {
     preferences = new PreferenceValue(this, preferenceType);
-    const QStringList files = Serializable::filesOfType(preferenceType);
-    if (!files.isEmpty())
-        Serializable::unserialize(preferences, files.first(), preferenceType);
+    const QString file = singleRecordFile(listing, preferenceType, preferences->recordId());
+    if (!file.isEmpty() && Serializable::unserialize(preferences, file, preferenceType) != 0)
+        keepUnreadablePreferenceFile = true;
+}
+
+bool ModelFacade::persist(Serializable* record, const QString& whatIsNotSaved)
+{
+    // One file and one directory sync: what the user has confirmed survives a crash.
+    if (writeRecord(record) && Serializable::syncDataDir())
+        return true;
+    if (lastFailure.reason.isEmpty())
+        lastFailure = {1, QStringLiteral("errore del disco")};
+    Q_EMIT recordNotSaved(whatIsNotSaved + QStringLiteral(": ") + lastFailure.reason);
+    return false;
+}
+
+bool ModelFacade::hasUnsavedRecords() const
+{
+    return !unsaved.isEmpty();
+}
+
+bool ModelFacade::writeRecord(Serializable* record)
+{
+    QString reason;
+    lastFailure = {};
+    if (Serializable::serialize(record, &reason) == 0) {
+        unsaved.remove(record->recordType() + QLatin1Char('_') + record->recordId());
+        return true;
+    }
+    unsaved.insert(record->recordType() + QLatin1Char('_') + record->recordId());
+    lastFailure = {1, reason};
+    return false;
 }
 
 bool ModelFacade::savePersistentData()
 {
+    SaveFailure failure;
+    const auto save = [&failure, this](Serializable* record) {
+        if (!writeRecord(record)) {
+            ++failure.records;
+            failure.reason = lastFailure.reason;
+        }
+    };
     if (ownCompany && !keepUnreadableCompanyFile)
-        Serializable::serialize(ownCompany);
+        save(ownCompany);
     for (Company* customer : std::as_const(customers)) {
         // an edit neither confirmed nor aborted is not saved
         customer->abortEditing();
-        Serializable::serialize(customer);
+        save(customer);
     }
-    if (preferences)
-        Serializable::serialize(preferences);
-    Serializable::syncDataDir();
-    return true;
+    if (preferences && !keepUnreadablePreferenceFile)
+        save(preferences);
+    if (!Serializable::syncDataDir() && failure.records == 0) {
+        failure = {1, QStringLiteral("errore del disco")};
+        qWarning() << "Cannot make the saved records durable: the data directory did not sync";
+    }
+    lastFailure = failure;
+    if (failure.records > 0)
+        qWarning() << "Save incomplete:" << failure.records << "records not written," << failure.reason;
+    return failure.records == 0;
+}
+
+ModelFacade::SaveFailure ModelFacade::saveFailure() const
+{
+    return lastFailure;
 }
 
 int ModelFacade::exportData(const QString& fileName)
@@ -200,6 +281,7 @@ void ModelFacade::commitCompany()
     ownCompany->fields()->insert(CODE, ownCompanyCode);
     keepUnreadableCompanyFile = false;
     Q_EMIT companyChanged(ownCompany->fields());
+    persist(ownCompany, QStringLiteral("Dati azienda non salvati"));
 }
 
 void ModelFacade::abortCompany()
@@ -225,8 +307,15 @@ int ModelFacade::getIva()
 
 void ModelFacade::setPreferenceField(const QString& key, const QString& value)
 {
-    if (preferences)
-        preferences->setField(key, filtered(value));
+    if (!preferences)
+        return;
+    preferences->setField(key, filtered(value));
+    keepUnreadablePreferenceFile = false;
+}
+
+bool ModelFacade::commitPreferences()
+{
+    return preferences && persist(preferences, QStringLiteral("Preferenze non salvate"));
 }
 
 QString ModelFacade::preferenceField(const QString& key) const
@@ -245,8 +334,11 @@ QString ModelFacade::getForo() const
 void ModelFacade::setIva(const QString& value)
 {
     Invoice* current = ensureInvoice();
-    if (preferences)
+    if (preferences) {
         preferences->setIva(value);
+        keepUnreadablePreferenceFile = false;
+        commitPreferences();
+    }
     current->setIva(getIva());
 }
 

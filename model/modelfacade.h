@@ -5,11 +5,14 @@
 #include <QList>
 #include <QMap>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
 class Company;
 class PreferenceValue;
+class RecordListing;
+class Serializable;
 
 // The one object through which the window and the printed page reach the data: the own
 // company, the customer registry, the customer being created or edited, the transport
@@ -25,9 +28,20 @@ public:
     static ModelFacade* instance();
     static void destroyInstance();
 
+    // What the last save or confirmation could not write: how many records, and why.
+    struct SaveFailure
+    {
+        int records = 0;
+        QString reason;
+    };
+
     // Persistence
     bool loadPersistentData();
+    // False when any record was not written; saveFailure() then says how many and why.
     bool savePersistentData();
+    SaveFailure saveFailure() const;
+    // Some confirmed change is only in memory: its write failed, and the next save retries it.
+    bool hasUnsavedRecords() const;
     // Backups: see Backup::exportArchive and Backup::importArchive for the results.
     int exportData(const QString& fileName);
     int importData(const QString& fileName);
@@ -38,10 +52,13 @@ public:
     int setCustomerField(const QString& key, const QString& value);
     QStringList getChoiceFields(const QString& key) const;
     bool hasChoiceValue(const QString& key) const;
+    // Registers the customer being created and writes its file at once.
     QString addCustomer(bool* added);
     bool abortCustomerEditing();
     bool editInvoiceCustomer();
-    void confirmCustomerEdit();
+    // False, and nothing changes, when the edit left a required field empty; otherwise the
+    // edit is kept and the customer's file written at once.
+    bool confirmCustomerEdit();
     void abortCustomerEdit();
     bool hasInvoiceCustomer() const;
     FieldMap* currentCustomerFields() const;
@@ -54,6 +71,7 @@ public:
     // Own company
     FieldMap* companyFields() const;
     int setCompanyField(const QString& key, const QString& value);
+    // The draft becomes the own company, and its file is written at once.
     void commitCompany();
     void abortCompany();
 
@@ -67,7 +85,10 @@ public:
     QString getPorto() const;
     int getIva();
     void setPreferenceField(const QString& key, const QString& value);
+    // Writes the preferences as they are now: after the transport dialog, a VAT rate, a court city.
+    bool commitPreferences();
     QString preferenceField(const QString& key) const;
+    // The VAT rate of new documents; written at once, like every confirmed preference.
     void setIva(const QString& value);
     // The court city of the conditions of sale: as set, or else the own company's town.
     QString getForo() const;
@@ -135,6 +156,8 @@ Q_SIGNALS:
     void invoicePaymentChanged();
     void selectedCustomerChanged(QMap<QString, QString>* fields);
     void scadenzeChanged();
+    // A confirmed change could not be written: "Cliente C00031 non salvato: disco pieno".
+    void recordNotSaved(const QString& message);
 
 private Q_SLOTS:
     void handleInvoiceTotalChanged();
@@ -150,9 +173,15 @@ private:
 
     Invoice* ensureInvoice();
     bool isUnregistered(const Company* customer) const;
-    void loadCustomers();
-    void loadOwnCompany();
-    void loadPreferences();
+    void loadCustomers(const RecordListing& listing);
+    void loadOwnCompany(const RecordListing& listing);
+    void loadPreferences(const RecordListing& listing);
+    static QString singleRecordFile(const RecordListing& listing, const QString& type, const QString& id);
+    // One record to its file; a failure is kept in lastFailure and the record stays unsaved.
+    bool writeRecord(Serializable* record);
+    // writeRecord and a directory sync, for a change the user has just confirmed; a failure
+    // is announced with recordNotSaved, beginning with `whatIsNotSaved`.
+    bool persist(Serializable* record, const QString& whatIsNotSaved);
     double invoiceAmount(double (Invoice::*getter)() const) const;
 
     static ModelFacade* self;
@@ -167,6 +196,10 @@ private:
     // An own-company file that could not be read is not overwritten until the user
     // enters company data: it may still be mended by hand.
     bool keepUnreadableCompanyFile = false;
+    bool keepUnreadablePreferenceFile = false;
+    // "<type>_<id>" of the records whose last write failed.
+    QSet<QString> unsaved;
+    SaveFailure lastFailure;
 
     Q_DISABLE_COPY_MOVE(ModelFacade)
 };

@@ -1,6 +1,7 @@
 #include "serializable.h"
 
 #include "paths.h"
+#include "recordstore.h"
 #include "recordxml.h"
 
 #include <QDebug>
@@ -9,6 +10,7 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <vector>
 
 #ifdef Q_OS_UNIX
@@ -55,6 +57,33 @@ bool fileHolds(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) && file.size() == bytes.size() && file.read(bytes.size() + 1) == bytes;
+}
+
+// What a user can act upon, in a few words: the log keeps the system's own message.
+QString describeWriteError(int error)
+{
+    switch (error) {
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        return QStringLiteral("disco pieno");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("permesso negato");
+    case EROFS:
+        return QStringLiteral("disco in sola lettura");
+    case EIO:
+        return QStringLiteral("errore del disco");
+    default:
+        return QStringLiteral("errore di scrittura");
+    }
+}
+
+void fail(QString* failure, const QString& reason)
+{
+    if (failure)
+        *failure = reason;
 }
 
 bool syncFile(int handle)
@@ -113,12 +142,13 @@ bool Serializable::ensureDataDir()
     return true;
 }
 
-int Serializable::serialize(Serializable* record)
+int Serializable::serialize(Serializable* record, QString* failure)
 {
     if (!record)
         return -1;
     if (!isSafeRecordId(record->recordId())) {
         qWarning() << "Record not written: its id cannot be a file name:" << record->recordId();
+        fail(failure, QStringLiteral("codice non valido come nome di file"));
         return -1;
     }
     FieldMap escaped = *record->fields(); // shared until a value needs its accents escaped
@@ -133,13 +163,16 @@ int Serializable::serialize(Serializable* record)
     if (document.size() > RecordXml::maxFileSize) {
         // it could be written, but never read back: keep the previous file instead
         qWarning() << "Cannot write the record file:" << path << "larger than" << RecordXml::maxFileSize << "bytes";
+        fail(failure, QStringLiteral("dati troppo lunghi"));
         return -1;
     }
     // Closing the program with thousands of unchanged customers must not rewrite them all.
     if (fileHolds(path, document))
         return 0;
-    if (!ensureDataDir())
+    if (!ensureDataDir()) {
+        fail(failure, describeWriteError(errno));
         return -1;
+    }
 
     // Written beside the old file and renamed over it, so a crash or a power cut at any
     // moment leaves either the complete old record or the complete new one. Every step is
@@ -147,6 +180,7 @@ int Serializable::serialize(Serializable* record)
     // write and put an empty file in place of a good record.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
+        fail(failure, describeWriteError(errno));
         qWarning() << "Cannot open the record file for writing:" << path << file.errorString();
         return -1;
     }
@@ -154,11 +188,13 @@ int Serializable::serialize(Serializable* record)
     // shows at sync time would still replace a good record.
     if (file.write(document) != document.size() || !file.flush() || file.error() != QFileDevice::NoError
         || !syncFile(file.handle())) {
+        fail(failure, describeWriteError(errno));
         qWarning() << "Cannot write the record file:" << path << file.errorString();
         file.cancelWriting();
         return -1;
     }
     if (!file.commit()) {
+        fail(failure, describeWriteError(errno));
         qWarning() << "Cannot replace the record file:" << path << file.errorString();
         return -1;
     }
@@ -200,15 +236,7 @@ int Serializable::unserialize(Serializable* record, const QString& fileName, con
 
 QStringList Serializable::filesOfType(const QString& type)
 {
-    // Only ".xml" names are records: an interrupted save leaves "<record>.xml.XXXXXX" behind.
-    const QString dir = dataDirPath();
-    QStringList paths;
-    const QStringList names = QDir(dir).entryList(QDir::Files, QDir::Unsorted);
-    for (const QString& name : names) {
-        if (name.contains(type) && name.endsWith(QLatin1String(".xml")))
-            paths << dir + QLatin1Char('/') + name;
-    }
-    return paths;
+    return RecordListing({type}).filesOf(type);
 }
 
 bool Serializable::syncDataDir()

@@ -27,11 +27,13 @@ public:
     // The record takes ownership of `map` and deletes the one it held.
     void setFields(FieldMap* map);
 
-    // 0 when the record's file holds the record afterwards, -1 otherwise (with a warning).
-    static int serialize(Serializable* record);
+    // 0 when the record's file holds the record afterwards, -1 otherwise (with a warning in
+    // the log, and in `failure` a short Italian reason for the user: "disco pieno").
+    static int serialize(Serializable* record, QString* failure = nullptr);
     // 0 when the file was read into the record, -1 (with a warning) when it cannot be
     // opened, is not a well-formed record file or is refused; the record keeps its map then.
     static int unserialize(Serializable* record, const QString& fileName, const QString& type);
+    // The record files "<type>_<id>.xml" of the data directory, sorted by name.
     static QStringList filesOfType(const QString& type);
     static bool ensureDataDir();
     // Makes the renames of the last save durable; call once after writing a batch of records.

@@ -23,27 +23,6 @@ QByteArray customerXml(const QString& code, const QString& name)
         .toUtf8();
 }
 
-// The data directory is listed in the file system's own order (by name hash on ext4, by
-// creation on others), so a file that must be listed before or after the anchor is written
-// under the first candidate name, and in the creation order, that the listing agrees with.
-QString writeListed(TestHome& home, bool before, const QString& anchorName, const QByteArray& bytes)
-{
-    const QString anchor = home.dataDir() + "/" + anchorName;
-    const QByteArray anchorBytes = readFile(anchor);
-    for (int i = 0; i < 128; ++i) {
-        const QString path = home.writeDataFile(QString("old%1_customer.xml").arg(i / 2), bytes);
-        if (i % 2 == 1) { // the anchor written last
-            QFile::remove(anchor);
-            home.writeDataFile(anchorName, anchorBytes);
-        }
-        const QStringList listed = Serializable::filesOfType("customer");
-        if ((listed.indexOf(path) < listed.indexOf(anchor)) == before)
-            return path;
-        QFile::remove(path);
-    }
-    return QString();
-}
-
 ModelFacade* loadedFacade()
 {
     ModelFacade::instance()->loadPersistentData();
@@ -76,45 +55,52 @@ private Q_SLOTS:
     void init() { home = std::make_unique<ModelHome>(); }
     void cleanup() { home.reset(); }
 
-    // Two files: customer_<first>.xml and another listed before or after it.
+    // Two files, customer_<first>.xml and another one listed before or after it by name, and
+    // maybe a damaged file whose name alone gives a code.
     void loading_data()
     {
         QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("otherName");
         QTest::addColumn<QByteArray>("other");
-        QTest::addColumn<bool>("otherListedFirst");
         QTest::addColumn<QString>("otherCode"); // empty: the other file is skipped with a warning
+        QTest::addColumn<QString>("damaged");
         QTest::addColumn<QString>("next");
-        QTest::newRow("C00003, C00010") << "C00003" << customerXml("C00010", "B") << false << "C00010" << "C00011";
-        QTest::newRow("C00010, C00003") << "C00003" << customerXml("C00010", "B") << true << "C00010" << "C00011";
-        QTest::newRow("five digits run out") << "C00001" << customerXml("C99999", "B") << false << "C99999"
-                                             << "C100000";
-        QTest::newRow("non-numeric code counts as 0") << "C00002" << customerXml("CLIENTE", "B") << true << "CLIENTE"
-                                                      << "C00003";
-        const auto skipped = [](const char* name, const QByteArray& bytes, bool listedFirst) {
-            QTest::newRow(name) << "C00001" << bytes << listedFirst << "" << "C00002";
+        QTest::newRow("C00003, C00010") << "C00003" << "customer_C00010.xml" << customerXml("C00010", "B") << "C00010" << "" << "C00011";
+        QTest::newRow("C00010, C00003") << "C00003" << "customer_A.xml" << customerXml("C00010", "B") << "C00010" << "" << "C00011";
+        QTest::newRow("five digits run out") << "C00001" << "customer_C99999.xml" << customerXml("C99999", "B")
+                                             << "C99999" << "" << "C100000";
+        QTest::newRow("non-numeric code counts as 0") << "C00002" << "customer_B.xml" << customerXml("CLIENTE", "B")
+                                                      << "CLIENTE" << "" << "C00003";
+        const auto skipped = [](const char* name, const QString& otherName, const QByteArray& bytes,
+                                const QString& damaged = QString(), const QString& next = "C00002") {
+            QTest::newRow(name) << "C00001" << otherName << bytes << "" << damaged << next;
         };
-        skipped("cut short", customerXml("C00009", "ROSSI").left(60), false);
-        skipped("too large to be a record", QByteArray(1024 * 1024 + 1, 'x'), false);
-        skipped("no CODE field", customerXml("C00009", "ROSSI").replace("CODE", "NOTE"), false);
-        skipped("empty CODE", customerXml("", "ROSSI"), false);
-        skipped("same code, named file listed first", customerXml("C00001", "COPIA"), false);
-        skipped("same code, named file listed last", customerXml("C00001", "COPIA"), true);
+        // the damaged file keeps its code: it may still be mended by hand
+        skipped("cut short", "customer_C00009.xml", customerXml("C00009", "ROSSI").left(60), "", "C00010");
+        skipped("too large to be a record", "customer_Z.xml", QByteArray(1024 * 1024 + 1, 'x'));
+        skipped("no CODE field", "customer_Z.xml", customerXml("C00009", "ROSSI").replace("CODE", "NOTE"));
+        skipped("empty CODE", "customer_Z.xml", customerXml("", "ROSSI"));
+        skipped("same code, named file listed first", "customer_Z.xml", customerXml("C00001", "COPIA"));
+        skipped("same code, named file listed last", "customer_A.xml", customerXml("C00001", "COPIA"));
+        skipped("code of a damaged file", "customer_D.xml", customerXml("C00004", "COPIA"), "customer_C00004.xml", "C00005");
     }
 
     void loading()
     {
         QFETCH(QString, first);
+        QFETCH(QString, otherName);
         QFETCH(QByteArray, other);
-        QFETCH(bool, otherListedFirst);
         QFETCH(QString, otherCode);
+        QFETCH(QString, damaged);
         QFETCH(QString, next);
         const QString firstFile = "customer_" + first + ".xml";
         home->writeDataFile(firstFile, customerXml(first, "PRIMO"));
-        const QString otherPath = writeListed(*home, otherListedFirst, firstFile, other);
-        QVERIFY(!otherPath.isEmpty());
+        const QString otherPath = home->writeDataFile(otherName, other);
+        const QByteArray damagedBytes = customerXml("C00004", "ROSSI").left(70);
+        const QString damagedPath = damaged.isEmpty() ? QString() : home->writeDataFile(damaged, damagedBytes);
         // a skipped file is warned about once, twice when the record reader refuses it as well
         const int warnings = otherCode.isEmpty() ? (other.endsWith("</customer>\n") ? 1 : 2) : 0;
-        const QRegularExpression naming(QRegularExpression::escape(QFileInfo(otherPath).fileName()));
+        const QRegularExpression naming(QRegularExpression::escape(otherName));
         for (int i = 0; i < warnings; ++i)
             QTest::ignoreMessage(QtWarningMsg, naming);
         const quint64 inode = inodeOf(otherPath);
@@ -122,7 +108,7 @@ private Q_SLOTS:
         ModelFacade* facade = loadedFacade();
         QStringList codes = {first};
         if (!otherCode.isEmpty())
-            codes.insert(otherListedFirst ? 0 : 1, otherCode);
+            codes.insert(otherName < firstFile ? 0 : 1, otherCode);
         QCOMPARE(facade->getCustomerCodes(), codes);
         QVERIFY(facade->selectInvoiceCustomer(first));
         QCOMPARE(facade->invoiceCustomerFields()->value(RAGIONE_S), "PRIMO");
@@ -130,6 +116,8 @@ private Q_SLOTS:
         facade->savePersistentData();
         QCOMPARE(inodeOf(otherPath), inode);
         QCOMPARE(readFile(otherPath), other);
+        if (!damaged.isEmpty())
+            QCOMPARE(readFile(damagedPath), damagedBytes);
         QVERIFY(!QFile::exists(home->dataDir() + "/customer_.xml"));
     }
 

@@ -162,6 +162,33 @@ private Q_SLOTS:
                                    "  <field name=\"RAGIONE_S\">" + savedName + "</field>"));
     }
 
+    // A stray copy listed before the record is never loaded in its place, nor saved over it.
+    void strayCopy_isNeverLoaded_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("key");
+        QTest::newRow("company") << "company_AZ0001" << RAGIONE_S;
+        QTest::newRow("preference") << "preference_0" << IVA_FIELD;
+    }
+
+    void strayCopy_isNeverLoaded()
+    {
+        QFETCH(QString, type);
+        QFETCH(QString, key);
+        const auto record = [&](const QString& value) {
+            return QStringLiteral("<!DOCTYPE x>\n<x>\n <entry id=\"0\">\n  <field name=\"CODE\">AZ0001</field>\n"
+                                  "  <field name=\"%1\">%2</field>\n </entry>\n</x>\n").arg(key, value).toUtf8();
+        };
+        const QString stray = home->writeDataFile(type.section('_', 0, 0) + "_0 copia.xml", record("20"));
+        home->writeDataFile(type + ".xml", record("22"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("copia"));
+        ModelFacade* facade = loadedFacade();
+        QCOMPARE(type.startsWith("company") ? facade->companyFields()->value(key) : facade->preferenceField(key), "22");
+        QVERIFY(facade->savePersistentData());
+        QVERIFY(readFile(home->dataDir() + "/" + type + ".xml").contains(">22<"));
+        QCOMPARE(readFile(stray), record("20"));
+    }
+
     void companyEdit_abortedThenCommitted()
     {
         home->writeDataFile("company_AZ0001.xml", "<company><entry><field name=\"CODE\">AZ0001</field>"

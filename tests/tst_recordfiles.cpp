@@ -2,6 +2,7 @@
 #include "testhome.h"
 #include "testrecord.h"
 
+#include "recordstore.h"
 #include "recordxml.h"
 
 #include <QDir>
@@ -28,7 +29,7 @@ private Q_SLOTS:
     void reading_followsTheRecordLayoutLoosely();
     void unchangedRecord_isNotRewritten();
     void changedRecord_replacesFile();
-    void filesOfType_listsXmlFilesContainingType();
+    void filesOfType_listsRecordFilesOfThatType_leftoversRemoved();
     void missingDataDir_isCreatedWithWarning();
     void composedDocument_matchesQtDomWriter_data();
     void composedDocument_matchesQtDomWriter();
@@ -216,7 +217,7 @@ void TestRecordFiles::changedRecord_replacesFile()
     QCOMPARE(QDir(home->dataDir()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("customer_C00004.xml")});
 }
 
-void TestRecordFiles::filesOfType_listsXmlFilesContainingType()
+void TestRecordFiles::filesOfType_listsRecordFilesOfThatType_leftoversRemoved()
 {
     for (const char* name : {"customer_C00001.xml", "customer_C00002.xml", "old_customer_copy.xml",
                              "company_AZ0001.xml", "preference_0.xml", "customer_C00003.xml.Xy12Ab",
@@ -224,12 +225,14 @@ void TestRecordFiles::filesOfType_listsXmlFilesContainingType()
         home->writeDataFile(QString::fromLatin1(name), "<x/>");
     QDir(home->dataDir()).mkdir(QStringLiteral("customer_dir.xml"));
 
-    QStringList customers = Serializable::filesOfType(QStringLiteral("customer"));
-    customers.sort();
     const QString dir = home->dataDir() + QLatin1Char('/');
-    QCOMPARE(customers, (QStringList{dir + QStringLiteral("customer_C00001.xml"), dir + QStringLiteral("customer_C00002.xml"),
-                                     dir + QStringLiteral("old_customer_copy.xml")}));
+    QCOMPARE(Serializable::filesOfType(QStringLiteral("customer")),
+             (QStringList{dir + QStringLiteral("customer_C00001.xml"), dir + QStringLiteral("customer_C00002.xml")}));
     QCOMPARE(Serializable::filesOfType(QStringLiteral("company")), QStringList{dir + QStringLiteral("company_AZ0001.xml")});
+    // what a killed save left is removed, and nothing else
+    QCOMPARE(RecordListing({QStringLiteral("customer")}).removeInterruptedWrites(), 1);
+    QVERIFY(!QFile::exists(dir + QStringLiteral("customer_C00003.xml.Xy12Ab")));
+    QVERIFY(QFile::exists(dir + QStringLiteral("customer_notes.txt")));
 }
 
 void TestRecordFiles::missingDataDir_isCreatedWithWarning()

@@ -272,9 +272,12 @@ void MyClass::showAddGroup(bool editing)
 
 void MyClass::handleConfirmEditCustomer()
 {
+    if (!ModelFacade::instance()->confirmCustomerEdit()) {
+        warnRequiredFields();
+        return;
+    }
     clearCustomerForm();
     deactivateCustomerEditing();
-    ModelFacade::instance()->confirmCustomerEdit();
     showAddGroup(false);
 }
 
@@ -308,9 +311,14 @@ void MyClass::addCustomer()
         form->customerCodeCombo->addItem(code);
         clearCustomerForm();
     } else {
-        Questions::notify(this, QMessageBox::NoIcon,
-                          QStringLiteral("Warning: controlla che i campi richiesti (*) (1) siano stati inseriti correttamente"));
+        warnRequiredFields();
     }
+}
+
+void MyClass::warnRequiredFields()
+{
+    Questions::notify(this, QMessageBox::NoIcon,
+                      QStringLiteral("Warning: controlla che i campi richiesti (*) (1) siano stati inseriti correttamente"));
 }
 
 void MyClass::sendCustomerEditor(const QString& key)

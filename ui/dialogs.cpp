@@ -44,16 +44,31 @@ const CompanyField companyFields[] = {
     {FILIALE, &CompanyForm::FILIALE_CompanyLineEdit, &MyClass::setCompany_FILIALE},
 };
 
+struct TransportChoice
+{
+    const QString& key;
+    QComboBox* Ui::TrasportoDialog::*combo;
+};
+
+const TransportChoice transportChoices[] = {
+    {ASPETTO_FIELD, &Ui::TrasportoDialog::t_AspettoField}, {TCURA_FIELD, &Ui::TrasportoDialog::t_TCuraField},
+    {SMEZZO_FIELD, &Ui::TrasportoDialog::t_TMezzoField},   {CAUSALE_FIELD, &Ui::TrasportoDialog::t_CausaleField},
+    {PORTO_FIELD, &Ui::TrasportoDialog::t_PortoField},
+};
+
 const QString dateFormat = QStringLiteral("dd/MM/yyyy");
 const QString timeFormat = QStringLiteral("hh:mm");
 const QString scadenzaSeparator = QStringLiteral(" -- ");
 
-// Selects the item equal to the stored value; with none, the combo keeps its item.
+// Selects the item equal to the stored value. A value the user typed in is shown as typed,
+// so that accepting the dialog again does not replace it with an item.
 void selectStored(QComboBox* combo, const QString& value)
 {
     const int index = combo->findText(value, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (index >= 0)
         combo->setCurrentIndex(index);
+    else if (combo->isEditable() && !value.isEmpty())
+        combo->setEditText(value);
 }
 
 } // namespace
@@ -98,8 +113,10 @@ void MyClass::openEditAziendaDialog()
     if (result == QDialog::Accepted) {
         setCompany();
         const QString typed = aziendaForm->Foro_CompanyLineEdit->text().trimmed();
-        if (typed.compare(foro, Qt::CaseInsensitive) != 0)
+        if (typed.compare(foro, Qt::CaseInsensitive) != 0) {
             model->setPreferenceField(FORO_FIELD, typed);
+            model->commitPreferences();
+        }
     } else {
         abortCompany();
     }
@@ -152,33 +169,46 @@ void MyClass::setCompany_FILIALE() { sendCompanyEditor(FILIALE); }
 
 void MyClass::storeTransportPreferences()
 {
-    // a transport starts when its preferences are stored
+    ModelFacade* model = ModelFacade::instance();
+    for (const TransportChoice& choice : transportChoices)
+        model->setPreferenceField(choice.key, ((*trasportoForm).*choice.combo)->currentText());
+    refreshTransportStart();
+}
+
+void MyClass::refreshTransportStart()
+{
+    // a transport starts when its preferences are stored, or when the program starts
     trasportoForm->t_dateField->setDate(QDate::currentDate());
     trasportoForm->t_timeField->setTime(QTime::currentTime());
     ModelFacade* model = ModelFacade::instance();
-    model->setPreferenceField(ASPETTO_FIELD, trasportoForm->t_AspettoField->currentText());
-    model->setPreferenceField(TCURA_FIELD, trasportoForm->t_TCuraField->currentText());
-    model->setPreferenceField(SMEZZO_FIELD, trasportoForm->t_TMezzoField->currentText());
-    model->setPreferenceField(CAUSALE_FIELD, trasportoForm->t_CausaleField->currentText());
-    model->setPreferenceField(PORTO_FIELD, trasportoForm->t_PortoField->currentText());
     model->setPreferenceField(DATA_INIZIO_FIELD, trasportoForm->t_dateField->date().toString(dateFormat));
     model->setPreferenceField(ORA_INIZIO_FIELD, trasportoForm->t_timeField->time().toString(timeFormat));
+}
+
+void MyClass::initTransportPreferences()
+{
+    // What the user chose stays chosen; only a choice never made takes the dialog's first entry.
+    ModelFacade* model = ModelFacade::instance();
+    for (const TransportChoice& choice : transportChoices) {
+        if (model->preferenceField(choice.key).isEmpty())
+            model->setPreferenceField(choice.key, ((*trasportoForm).*choice.combo)->currentText());
+    }
+    refreshTransportStart();
 }
 
 void MyClass::openTrasportoDialog()
 {
     const ModelFacade* model = ModelFacade::instance();
-    selectStored(trasportoForm->t_TCuraField, model->getTCura());
-    selectStored(trasportoForm->t_TMezzoField, model->getSMezzo());
-    selectStored(trasportoForm->t_PortoField, model->getPorto());
-    selectStored(trasportoForm->t_AspettoField, model->getAspetto());
-    selectStored(trasportoForm->t_CausaleField, model->getCausale());
+    for (const TransportChoice& choice : transportChoices)
+        selectStored((*trasportoForm).*choice.combo, model->preferenceField(choice.key));
     const QDate date = QDate::fromString(model->getDataInizio(), dateFormat);
     const QTime time = QTime::fromString(model->getOraInizio(), timeFormat);
     trasportoForm->t_dateField->setDate(date.isValid() ? date : QDate::currentDate());
     trasportoForm->t_timeField->setTime(time.isValid() ? time : QTime::currentTime());
-    if (dlgTrasporto->exec() == QDialog::Accepted)
+    if (dlgTrasporto->exec() == QDialog::Accepted) {
         storeTransportPreferences();
+        ModelFacade::instance()->commitPreferences();
+    }
 }
 
 // ---- Due dates

@@ -8,7 +8,10 @@
 #include "modelfacade.h"
 #include "questions.h"
 
+#include <QCloseEvent>
 #include <QDate>
+#include <QPushButton>
+#include <QStatusBar>
 
 namespace {
 
@@ -88,6 +91,7 @@ void MyClass::connectModel()
     form->loadSearchOkLabel->hide();
     connect(model, &ModelFacade::currentCustomerChanged, this, &MyClass::updateCustomerField);
     connect(model, &ModelFacade::companyChanged, this, &MyClass::updateCompany);
+    connect(model, &ModelFacade::recordNotSaved, this, &MyClass::handleRecordNotSaved);
 
     connect(form->actionPreview, &QAction::triggered, this, &MyClass::openPreview);
     connect(form->actionReset, &QAction::triggered, this, &MyClass::handleResetAction);
@@ -103,11 +107,62 @@ void MyClass::init()
     changeTextSize(form->textItemsCombo->currentIndex());
     fillCustomerCodeCombo();
     ModelFacade::instance()->setDocType(form->docTypeSelection->currentText());
-    storeTransportPreferences();
+    initTransportPreferences();
     trasportoForm->t_dateField->hide();
     trasportoForm->t_timeField->hide();
     trasportoForm->label_6->hide();
     form->ivaEdit->setText(QString::number(ModelFacade::instance()->getIva()));
+}
+
+void MyClass::handleRecordNotSaved(const QString& message)
+{
+    // The change stays in memory: the next save, at the latest when the window closes, retries it.
+    statusBar()->showMessage(message);
+    Questions::notify(this, QMessageBox::Warning, message);
+}
+
+bool MyClass::saveForClosing(bool askOnFailure)
+{
+    ModelFacade* model = ModelFacade::instance();
+    for (;;) {
+        qDebug() << "SAVE DATA ";
+        if (model->savePersistentData())
+            return true;
+        if (!askOnFailure)
+            return false;
+        const ModelFacade::SaveFailure failure = model->saveFailure();
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("Quillbook"),
+                        QStringLiteral("I dati non sono stati salvati: %1 %2 (%3).")
+                            .arg(failure.records)
+                            .arg(failure.records == 1 ? QStringLiteral("record non scritto")
+                                                      : QStringLiteral("record non scritti"),
+                                 failure.reason),
+                        QMessageBox::Retry | QMessageBox::Cancel | QMessageBox::Discard, this);
+        box.setInformativeText(QStringLiteral("Liberare spazio o controllare il disco, poi riprovare. "
+                                              "Chiudendo senza salvare le modifiche andranno perse."));
+        box.button(QMessageBox::Retry)->setText(QStringLiteral("Riprova"));
+        box.button(QMessageBox::Cancel)->setText(QStringLiteral("Non chiudere"));
+        box.button(QMessageBox::Discard)->setText(QStringLiteral("Chiudi senza salvare"));
+        box.setDefaultButton(QMessageBox::Retry);
+        box.setEscapeButton(QMessageBox::Cancel);
+        const int answer = Questions::ask(box);
+        if (answer == QMessageBox::Discard) {
+            qWarning() << "Closing without the records that could not be written, as the user chose";
+            return true;
+        }
+        if (answer != QMessageBox::Retry)
+            return false;
+    }
+}
+
+void MyClass::closeEvent(QCloseEvent* event)
+{
+    if (restartRequested || closingSettled || saveForClosing(true)) {
+        closingSettled = !restartRequested;
+        event->accept();
+    } else {
+        event->ignore();
+    }
 }
 
 void MyClass::handleResetAction()

@@ -35,6 +35,12 @@ public:
 
     // Set by a successful restore of a backup: the program then starts again without saving.
     bool restartRequested = false;
+    // Set when the window closed with its records saved, or the user chose to close without them.
+    bool closingSettled = false;
+
+    // Saves what changed. When a record cannot be written and `askOnFailure`, asks whether to
+    // retry, keep the window open or close all the same. True when the window may close.
+    bool saveForClosing(bool askOnFailure);
 
 public Q_SLOTS:
     // Tool bar
@@ -44,6 +50,7 @@ public Q_SLOTS:
     void handleResetAction();
     void exportData();
     void importData();
+    void handleRecordNotSaved(const QString& message);
 
     // Invoice tab
     void setNumFattura();
@@ -140,6 +147,9 @@ public Q_SLOTS:
     void addScadenzaDate();
     void removeScadenzaDate();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void abortInvoice();
     void connectInvoiceTab();
@@ -163,11 +173,14 @@ private:
     void setCustomerFieldFromEdit(const QString& key, const QString& value, QLabel* label);
     void clearCustomerForm();
     void showAddGroup(bool editing);
+    void warnRequiredFields();
     void fillCustomerCodeCombo();
 
     // Dialogs
     void sendCompanyEditor(const QString& key);
     void storeTransportPreferences();
+    void refreshTransportStart();
+    void initTransportPreferences();
 
     const std::unique_ptr<Ui::Quillbook> form;
     const std::unique_ptr<QDialog> dlgAzienda;

@@ -1,0 +1,79 @@
+#include "recordstore.h"
+
+#include "paths.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+#include <algorithm>
+
+namespace {
+
+const QString xmlSuffix = QStringLiteral(".xml");
+
+// QSaveFile writes "<file>.XXXXXX" beside the record and renames it over the record; a
+// process killed in between leaves the copy, which is never a record of its own.
+bool isInterruptedWrite(const QString& name)
+{
+    static const QRegularExpression copyOfRecord(QStringLiteral("^[a-z]+_.+\\.xml\\.[A-Za-z0-9]{6}$"));
+    return copyOfRecord.match(name).hasMatch();
+}
+
+} // namespace
+
+RecordListing::RecordListing(const QStringList& types) : dir(dataDirPath())
+{
+    const QStringList names = QDir(dir).entryList(QDir::Files, QDir::Name);
+    for (const QString& name : names) {
+        if (isInterruptedWrite(name))
+            interruptedWrites << name;
+        if (!name.endsWith(xmlSuffix))
+            continue;
+        const auto type = std::find_if(types.cbegin(), types.cend(), [&name](const QString& candidate) {
+            return name.size() > candidate.size() + 1 && name.startsWith(candidate)
+                && name.at(candidate.size()) == QLatin1Char('_');
+        });
+        if (type != types.cend())
+            namesOfType[*type].append(name);
+    }
+}
+
+QStringList RecordListing::filesOf(const QString& type) const
+{
+    QStringList paths;
+    const QStringList names = namesOfType.value(type);
+    paths.reserve(names.size());
+    for (const QString& name : names)
+        paths << dir + QLatin1Char('/') + name;
+    return paths;
+}
+
+QString RecordListing::canonicalFile(const QString& type, const QString& id) const
+{
+    const QString name = type + QLatin1Char('_') + id + xmlSuffix;
+    return namesOfType.value(type).contains(name) ? dir + QLatin1Char('/') + name : QString();
+}
+
+QString RecordListing::idOfFile(const QString& type, const QString& path)
+{
+    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    if (!name.startsWith(type + QLatin1Char('_')) || !name.endsWith(xmlSuffix))
+        return QString();
+    return name.mid(type.size() + 1, name.size() - type.size() - 1 - xmlSuffix.size());
+}
+
+int RecordListing::removeInterruptedWrites() const
+{
+    int removed = 0;
+    for (const QString& name : interruptedWrites) {
+        if (QFile::remove(dir + QLatin1Char('/') + name)) {
+            ++removed;
+            qWarning() << "Removed what an interrupted save left behind:" << name;
+        } else {
+            qWarning() << "Cannot remove what an interrupted save left behind:" << name;
+        }
+    }
+    return removed;
+}
