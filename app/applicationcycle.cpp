@@ -39,6 +39,7 @@ int runApplicationCycles(int& argc, char** argv, const std::function<void(MyClas
         });
 
         window->show();
+        qDebug() << "finestra mostrata";
         if (shown)
             shown(window.get());
         exitCode = QApplication::exec();

@@ -151,7 +151,12 @@ private Q_SLOTS:
         QCOMPARE(facade->currentCustomerFields(), facade->invoiceCustomerFields());
         facade->setCustomerField(EMAIL, "info@rossi.it");
         QCOMPARE(selected.last().at(0).value<FieldMap*>(), facade->currentCustomerFields());
-        facade->confirmCustomerEdit();
+        facade->setCustomerField(RAGIONE_S, ""); // a customer is never confirmed without a name
+        QVERIFY(!facade->confirmCustomerEdit());
+        QCOMPARE(facade->currentCustomerFields(), facade->invoiceCustomerFields()); // still being edited
+        facade->setCustomerField(RAGIONE_S, "rossi srl");
+        QVERIFY(facade->confirmCustomerEdit());
+        QVERIFY(readFile(home->dataDir() + "/customer_C00001.xml").contains("INFO@ROSSI.IT")); // written at once
         QCOMPARE(*facade->currentCustomerFields(), (FieldMap{{CODE, "C00002"}})); // a new one is offered
 
         QVERIFY(facade->editInvoiceCustomer());

@@ -2,6 +2,7 @@
 #include "logmessage.h"
 #include "serializable.h"
 #include "testhome.h"
+#include "tmpfs.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -24,6 +25,7 @@ private Q_SLOTS:
     void reopenedLog_isAppended();
     void recordWriterWarning_reachesTheLog();
     void fatalMessage_reachesTheFileBeforeTheProcessDies();
+    void fullDisk_linesAfterItAreWritten();
 
 private:
     // Everything logged since init(), with the handler uninstalled and the file closed.
@@ -38,8 +40,7 @@ void TestLogMessage::init()
 {
     home = std::make_unique<TestHome>(TestHome::DataDir::Missing);
     logPath = home->path() + QStringLiteral("/logfile.txt");
-    logStream.open(logPath.toStdString(), std::ios::out | std::ios::app);
-    QVERIFY(logStream.is_open());
+    QVERIFY(openLog(logPath));
     previousHandler = qInstallMessageHandler(logMessage);
 }
 
@@ -147,6 +148,26 @@ void TestLogMessage::fatalMessage_reachesTheFileBeforeTheProcessDies()
                  .match(lines.at(1))
                  .hasMatch(),
              qPrintable(lines.at(1)));
+}
+
+// Each line reaches the file at once; lines lost to a full disk do not stop the later ones.
+void TestLogMessage::fullDisk_linesAfterItAreWritten()
+{
+    logged();
+    Tmpfs disk(home->path(), "size=64k");
+    if (!disk.isMounted())
+        QSKIP("needs root to mount a small file system");
+    QVERIFY(openLog(logPath));
+    qInstallMessageHandler(logMessage);
+    qWarning("before");
+    QVERIFY(readFile(logPath).endsWith(" Warning: before\n")); // no buffer holds it back
+    const QString filler = home->path() + QStringLiteral("/filler");
+    fillDisk(filler);
+    for (int i = 0; i < 100; ++i)
+        qWarning("lost to the full disk");
+    QFile::remove(filler);
+    qWarning("after");
+    QVERIFY(logged().endsWith(" Warning: after\n"));
 }
 
 QTEST_GUILESS_MAIN(TestLogMessage)
