@@ -7,7 +7,6 @@
 #include <QDebug>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -15,6 +14,7 @@
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -86,14 +86,35 @@ void fail(QString* failure, const QString& reason)
         *failure = reason;
 }
 
-bool syncFile(int handle)
+// Writes `bytes` beside the file at `path` ("<path>.XXXXXX") and renames the copy over it,
+// so that a crash or a power cut at any moment leaves either the complete old record or the
+// complete new one. Every step is checked: on a full disk a write can stop half-way, and an
+// error can show only when the data is synced; either way the old record stays. The copy is
+// synced once (the directory is synced once per batch by the caller). 0, or the errno.
+int replaceFile(const QString& path, const QByteArray& bytes)
 {
-#ifdef Q_OS_UNIX
-    return ::fdatasync(handle) == 0;
-#else
-    Q_UNUSED(handle)
-    return true;
-#endif
+    QByteArray copy = QFile::encodeName(path) + ".XXXXXX";
+    const int handle = ::mkostemp(copy.data(), O_CLOEXEC);
+    if (handle < 0)
+        return errno;
+    int error = 0;
+    for (qsizetype written = 0; written < bytes.size() && error == 0;) {
+        const ssize_t step = ::write(handle, bytes.constData() + written, size_t(bytes.size() - written));
+        if (step > 0)
+            written += step;
+        else if (step < 0 && errno != EINTR)
+            error = errno;
+    }
+    // readable by its owner only, like the rest of the customer data
+    if (error == 0 && (::fchmod(handle, 0600) != 0 || ::fdatasync(handle) != 0))
+        error = errno;
+    if (::close(handle) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && ::rename(copy.constData(), QFile::encodeName(path).constData()) != 0)
+        error = errno;
+    if (error != 0)
+        ::unlink(copy.constData());
+    return error;
 }
 
 } // namespace
@@ -178,24 +199,10 @@ int Serializable::serialize(Serializable* record, QString* failure)
     // moment leaves either the complete old record or the complete new one. Every step is
     // checked: on a full disk QSaveFile::commit() alone can report success after a failed
     // write and put an empty file in place of a good record.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        fail(failure, describeWriteError(errno));
-        qWarning() << "Cannot open the record file for writing:" << path << file.errorString();
-        return -1;
-    }
-    // QSaveFile syncs before renaming but does not look at the result: an error that only
-    // shows at sync time would still replace a good record.
-    if (file.write(document) != document.size() || !file.flush() || file.error() != QFileDevice::NoError
-        || !syncFile(file.handle())) {
-        fail(failure, describeWriteError(errno));
-        qWarning() << "Cannot write the record file:" << path << file.errorString();
-        file.cancelWriting();
-        return -1;
-    }
-    if (!file.commit()) {
-        fail(failure, describeWriteError(errno));
-        qWarning() << "Cannot replace the record file:" << path << file.errorString();
+    const int error = replaceFile(path, document);
+    if (error != 0) {
+        fail(failure, describeWriteError(error));
+        qWarning() << "Cannot write the record file:" << path << qt_error_string(error);
         return -1;
     }
     return 0;
