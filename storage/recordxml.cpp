@@ -230,7 +230,9 @@ public:
         if (at == end)
             return std::nullopt;
         raw.append(span, at - span);
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        // a value may begin with U+FEFF: it is text here, not a byte order mark to drop
+        QStringDecoder decoder(QStringDecoder::Utf8,
+                               QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
         QString decoded = decoder(raw);
         if (decoder.hasError() || xmlSafe(decoded) != decoded)
             return std::nullopt;
