@@ -360,11 +360,13 @@ bool readAnyLayout(const QByteArray& document, QMap<QString, QString>* fields, Q
             if (inField && depth == 3) {
                 // Refused rather than altered: a save must write back exactly what was read.
                 if (found.contains(key)) {
-                    *error = QStringLiteral("field \"%1\" appears twice").arg(key);
+                    *error = QStringLiteral("field name given twice: %1").arg(key);
                     return false;
                 }
+                // Qt's reader lets none of these through from the encodings above; the
+                // promise of parse() should not rest on that.
                 if (xmlSafe(key) != key || xmlSafe(value) != value) {
-                    *error = QStringLiteral("field \"%1\" holds characters a record file cannot carry").arg(xmlSafe(key));
+                    *error = QStringLiteral("characters a record file cannot carry in field %1").arg(xmlSafe(key));
                     return false;
                 }
                 found.insert(key, value);
