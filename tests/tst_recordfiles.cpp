@@ -21,7 +21,6 @@ private Q_SLOTS:
 
     void record_isWrittenByteForByte_data();
     void record_isWrittenByteForByte();
-    void fileName_isTypeUnderscoreId();
     void accentLetters_areStoredAsEntitiesAndReadBack();
     void value_readsBackAsWritten_data();
     void value_readsBackAsWritten();
@@ -70,30 +69,38 @@ FieldMap roundTrip(const FieldMap& fields)
 void TestRecordFiles::record_isWrittenByteForByte_data()
 {
     QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("id");
     QTest::addColumn<FieldMap>("fields");
+    QTest::addColumn<QString>("fileName");
     QTest::addColumn<QByteArray>("file");
     QTest::newRow("three-field customer")
-        << customerType
+        << customerType << QStringLiteral("C00001")
         << FieldMap{{QStringLiteral("CITY"), QStringLiteral("ROMA")}, {QStringLiteral("CODE"), QStringLiteral("C00001")},
                     {QStringLiteral("RAGIONE_S"), QStringLiteral("CAFF\u00C8 SRL")}}
+        << QStringLiteral("customer_C00001.xml")
         << QByteArray("<!DOCTYPE customer>\n<customer>\n <entry id=\"C00001\">\n"
                       "  <field name=\"CITY\">ROMA</field>\n"
                       "  <field name=\"CODE\">C00001</field>\n"
                       "  <field name=\"RAGIONE_S\">CAFF&amp;Egrave; SRL</field>\n"
                       " </entry>\n</customer>\n");
-    QTest::newRow("empty preference") << QStringLiteral("preference") << FieldMap{}
+    QTest::newRow("empty preference") << QStringLiteral("preference") << QStringLiteral("0") << FieldMap{}
+                                      << QStringLiteral("preference_0.xml")
                                       << QByteArray("<!DOCTYPE preference>\n<preference>\n <entry id=\"0\"/>\n</preference>\n");
+    QTest::newRow("customer without a code") << customerType << QString() << FieldMap{} << QStringLiteral("customer_.xml")
+                                             << QByteArray("<!DOCTYPE customer>\n<customer>\n <entry id=\"\"/>\n</customer>\n");
 }
 
 void TestRecordFiles::record_isWrittenByteForByte()
 {
     QFETCH(QString, type);
+    QFETCH(QString, id);
     QFETCH(FieldMap, fields);
+    QFETCH(QString, fileName);
     QFETCH(QByteArray, file);
-    TestRecord record(type, fields.value(QStringLiteral("CODE"), QStringLiteral("0")));
+    TestRecord record(type, id);
     *record.fields() = fields;
     QCOMPARE(Serializable::serialize(&record), 0);
-    const QString path = Serializable::fileNameOf(&record);
+    const QString path = recordPath(fileName);
     QCOMPARE(readFile(path), file);
 
     // reading replaces whatever the record held
@@ -101,16 +108,6 @@ void TestRecordFiles::record_isWrittenByteForByte()
     read.fields()->insert(QStringLiteral("stale"), QStringLiteral("value"));
     QCOMPARE(Serializable::unserialize(&read, path, type), 0);
     QCOMPARE(*read.fields(), fields);
-}
-
-void TestRecordFiles::fileName_isTypeUnderscoreId()
-{
-    TestRecord company(QStringLiteral("company"), QStringLiteral("AZ0001"));
-    TestRecord noCode(customerType, QString());
-    QCOMPARE(Serializable::serialize(&company), 0);
-    QCOMPARE(Serializable::serialize(&noCode), 0);
-    QVERIFY(QFile::exists(recordPath(QStringLiteral("company_AZ0001.xml"))));
-    QVERIFY(QFile::exists(recordPath(QStringLiteral("customer_.xml"))));
 }
 
 void TestRecordFiles::accentLetters_areStoredAsEntitiesAndReadBack()
