@@ -23,6 +23,33 @@ bool isXmlChar(char32_t c)
         || (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
 }
 
+// Why the bytes cannot be read as the declared encoding says, or nothing. We write UTF-8
+// without a declaration; ASCII and Latin-1 are read too, as hand-made files use them.
+// Any other encoding is refused: what a save writes back must be what was read, and
+// decoders of other encodings can give text that is not Unicode (UTF-7 gives unpaired
+// surrogates) or that quietly differs from the bytes.
+std::optional<QString> encodingProblem(const QByteArray& document, QStringView declared)
+{
+    // A NUL is never XML; it also marks UTF-16 and UTF-32, which the XML reader would
+    // otherwise detect by itself.
+    if (document.contains('\0'))
+        return QStringLiteral("not a UTF-8 text");
+    QString name = declared.toString().toLower();
+    name.remove(QLatin1Char('-')).remove(QLatin1Char('_'));
+    if (name == QLatin1String("iso88591") || name == QLatin1String("latin1"))
+        return std::nullopt;
+    if (name == QLatin1String("usascii") || name == QLatin1String("ascii")) {
+        const bool ascii = std::all_of(document.cbegin(), document.cend(),
+                                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        return ascii ? std::nullopt : std::optional(QStringLiteral("bytes beyond ASCII in a file declared %1").arg(declared));
+    }
+    if (!name.isEmpty() && name != QLatin1String("utf8"))
+        return QStringLiteral("encoding %1 refused: record files are UTF-8").arg(declared);
+    if (!QByteArrayView(document).isValidUtf8())
+        return QStringLiteral("not valid UTF-8");
+    return std::nullopt;
+}
+
 } // namespace
 
 QString xmlSafe(const QString& text)
@@ -203,7 +230,9 @@ public:
         if (at == end)
             return std::nullopt;
         raw.append(span, at - span);
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        // a value may begin with U+FEFF: it is text here, not a byte order mark to drop
+        QStringDecoder decoder(QStringDecoder::Utf8,
+                               QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
         QString decoded = decoder(raw);
         if (decoder.hasError() || xmlSafe(decoded) != decoded)
             return std::nullopt;
@@ -259,6 +288,9 @@ std::optional<QMap<QString, QString>> readOwnLayout(const QByteArray& document)
             auto value = reader.text('<');
             if (!value || !reader.literal("</field>\n"))
                 return std::nullopt;
+            // a duplicate would lose its first value at the next save: the XML reader refuses it
+            if (fields.contains(*key))
+                return std::nullopt;
             fields.insert(*key, *value);
         }
         if (!reader.literal(" </entry>\n"))
@@ -285,6 +317,13 @@ bool readAnyLayout(const QByteArray& document, QMap<QString, QString>* fields, Q
 
     while (!reader.atEnd()) {
         switch (reader.readNext()) {
+        case QXmlStreamReader::StartDocument:
+            // always the first token, with or without a declaration
+            if (const auto problem = encodingProblem(document, reader.documentEncoding())) {
+                *error = *problem;
+                return false;
+            }
+            break;
         case QXmlStreamReader::DTD:
             // Only a bare <!DOCTYPE name>: declarations can expand without bound, and an
             // external DTD would leave its entities unresolved.
@@ -319,6 +358,17 @@ bool readAnyLayout(const QByteArray& document, QMap<QString, QString>* fields, Q
             break;
         case QXmlStreamReader::EndElement:
             if (inField && depth == 3) {
+                // Refused rather than altered: a save must write back exactly what was read.
+                if (found.contains(key)) {
+                    *error = QStringLiteral("field name given twice: %1").arg(key);
+                    return false;
+                }
+                // Qt's reader lets none of these through from the encodings above; the
+                // promise of parse() should not rest on that.
+                if (xmlSafe(key) != key || xmlSafe(value) != value) {
+                    *error = QStringLiteral("characters a record file cannot carry in field %1").arg(xmlSafe(key));
+                    return false;
+                }
                 found.insert(key, value);
                 inField = false;
             } else if (depth == 2) {

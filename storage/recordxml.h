@@ -26,7 +26,11 @@ QByteArray compose(const QString& type, const QString& id, const QMap<QString, Q
 // Fills `fields` from the first child element of the document element, one entry per
 // "field" element that carries attributes. Refuses DTD subsets and entity declarations
 // (which can make a small file expand without bound) and nesting deeper than the format
-// has. On failure returns false, leaves `fields` alone and says why in `error`.
+// has. Refuses too what compose() could not write back as it was read: encodings other
+// than UTF-8, ASCII and Latin-1, bytes that are not of the declared encoding, a field
+// name given twice, text that xmlSafe() would change. So whatever is accepted,
+// parse(compose(fields)) gives it back. On failure returns false, leaves `fields` alone
+// and says why in `error`.
 bool parse(const QByteArray& document, QMap<QString, QString>* fields, QString* error);
 
 namespace detail {
