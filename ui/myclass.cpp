@@ -126,6 +126,7 @@ void MyClass::abortInvoice()
     for (int row = form->lineItemsTable->rowCount() - 1; row >= 0; --row)
         form->lineItemsTable->removeRow(row);
     lineItemIdOfRow.clear();
+    clearEntryMarks(); // nothing typed is left to correct
 
     ModelFacade* model = ModelFacade::instance();
     model->dropInvoice();
