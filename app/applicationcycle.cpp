@@ -1,5 +1,6 @@
 #include "applicationcycle.h"
 
+#include "italiantexts.h"
 #include "modelfacade.h"
 #include "myclass.h"
 #include "terminationsignals.h"
@@ -8,6 +9,7 @@
 #include <QDebug>
 #include <QIcon>
 #include <QSessionManager>
+#include <QTranslator>
 
 #include <memory>
 
@@ -18,6 +20,8 @@ int runApplicationCycles(int& argc, char** argv, const std::function<void(MyClas
     do {
         QApplication application(argc, argv);
         QGuiApplication::setDesktopFileName(QStringLiteral("org.quillbook.Quillbook")); // its menu entry and icon
+        QTranslator qtItalian; // goes before its application object
+        installQtItalian(qtItalian);
         // The window goes before its application object: widgets must not outlive it.
         auto window = std::make_unique<MyClass>();
         window->setWindowIcon(QIcon(QStringLiteral(":/MyClass/Resources/tack.ico")));

@@ -34,7 +34,7 @@ QString Invoice::recordId() const
 int Invoice::addLineItem()
 {
     const int id = ++lineCounter;
-    auto* item = new LineItem(this, id);
+    auto* item = new LineItem(this, id, ivaPercent);
     lineItems.insert(id, item);
     connect(item, &LineItem::totalAmountChanged, this, &Invoice::updateTotale);
     connect(item, &LineItem::lineItemChanged, this, &Invoice::handleLineItemChanged);
@@ -67,7 +67,12 @@ QList<int> Invoice::lineItemIds() const
 
 void Invoice::setIva(int percent)
 {
+    ivaPercent = percent;
     ivaRate = percent / 100.0;
+    // One rate applies to the whole document: a row showing another code would contradict
+    // the VAT charged, on screen and on paper.
+    for (LineItem* item : std::as_const(lineItems))
+        item->setIvaCode(percent);
     qDebug() << "IVA CALCOLATA PER LA FATTURA :" << ivaRate;
     Q_EMIT invoiceChanged();
     updateTotale();

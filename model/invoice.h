@@ -104,6 +104,7 @@ private:
     QString note;
     QMap<int, LineItem*> lineItems;
     int numFattura = 0;
+    int ivaPercent = 0; // the code every row shows
     double ivaRate = 0;
     double totaleMerci = 0;
     double totaleImponibile = 0;

@@ -1,7 +1,6 @@
 #include "lineitem.h"
 
 #include "amounttext.h"
-#include "modelfacade.h"
 #include "numbertext.h"
 
 #include <QLocale>
@@ -26,8 +25,8 @@ double nonNegativeAmount(const QString& text)
 
 } // namespace
 
-LineItem::LineItem(QObject* parent, int id)
-    : QObject(parent), id(id), um(unitList().first()), ivaCode(ModelFacade::instance()->getIva())
+LineItem::LineItem(QObject* parent, int id, int ivaCode)
+    : QObject(parent), id(id), um(unitList().first()), ivaCode(ivaCode)
 {
 }
 
@@ -96,7 +95,7 @@ void LineItem::setField(const QString& key, const QString& value)
         sconto = nonNegativeAmount(value);
         recompute = true;
     }
-    // the row amount is computed and the VAT code fixed: other keys store nothing
+    // the row amount is computed and the VAT code is the document's: other keys store nothing
 
     if (recompute)
         computeTotalAmount();

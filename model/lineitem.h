@@ -23,13 +23,15 @@ class LineItem final : public QObject
     Q_OBJECT
 
 public:
-    // The VAT code is the current rate of the transport preferences, fixed for the row's life.
-    LineItem(QObject* parent, int id);
+    // The VAT code is the rate in force on the document; the document hands it to each row.
+    LineItem(QObject* parent, int id, int ivaCode = 0);
 
     int getId() const { return id; }
     QString getField(const QString& key) const;
     void setField(const QString& key, const QString& value);
     double getTotalAmount() const { return total_amount; }
+    // The document's rate changed: the row shows and prints the new one.
+    void setIvaCode(int percent) { ivaCode = percent; }
 
     static QStringList unitList();
     static QStringList fieldKeys();
@@ -50,7 +52,7 @@ private:
     const int id;
     QString um;
     double sconto = 0;
-    const int ivaCode;
+    int ivaCode;
 
     Q_DISABLE_COPY_MOVE(LineItem)
 };

@@ -11,6 +11,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -124,11 +125,13 @@ void PrinterManager::drawLineItems(QPainter& painter, int& currPageHeight, const
         QStringList row;
         for (const Column& column : columns)
             row.append(cellText(ids.at(i), column));
-        const QRect cell(0, currPageHeight, descriptionColumn.width, minimumRowHeight);
-        const QRect needed = painter.boundingRect(cell, descriptionColumn.flags, row.at(1));
+        // Measured with the face "Times" resolves to on this machine, in its own units: a
+        // rounded rectangle could be a fraction shorter than the lines it has to hold.
+        const QRectF cell(0, currPageHeight, descriptionColumn.width, minimumRowHeight);
+        const QRectF needed = painter.boundingRect(cell, descriptionColumn.flags, row.at(1));
         qDebug() << "WIDTH consigliata :" << cell << needed << needed.height();
         texts.append(row);
-        heights.append(std::max(needed.height(), minimumRowHeight));
+        heights.append(std::max(int(std::ceil(needed.height())), minimumRowHeight));
     }
 
     const int rows = fittingRows(currPageHeight, heights, itemLimit);

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     cmake g++ make                       # build
     qt6-base-dev qt6-base-dev-tools      # Qt 6: Core, Gui, Widgets, PrintSupport, Xml, Test, uic, moc
+    qt6-translations-l10n                # Qt's own buttons and dialogs in Italian
     libgl-dev                            # needed by Qt 6 Gui's CMake files
     zip unzip                            # backup archives
     xvfb xauth                           # a display for running the window without a desktop

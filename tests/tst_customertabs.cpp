@@ -114,8 +114,8 @@ private Q_SLOTS:
         click("addCustomerButton");
 
         QCOMPARE(driver->boxes().size(), 1);
-        QCOMPARE(driver->boxes().first().text,
-                 "Warning: controlla che i campi richiesti (*) (1) siano stati inseriti correttamente");
+        QCOMPARE(driver->boxes().first().text, "Controlla che i campi richiesti (*) (1) siano stati inseriti correttamente");
+        QCOMPARE(driver->boxes().first().icon, QMessageBox::Warning);
         QCOMPARE(driver->boxes().first().buttons, QMessageBox::Ok);
         for (auto it = typed.cbegin(); it != typed.cend(); ++it)
             QCOMPARE(text(editorOfKey.value(it.key())), it.value());
@@ -134,17 +134,14 @@ private Q_SLOTS:
             QCOMPARE(text(editorOfKey.value(it.key())), it.value().toUpper());
             QCOMPARE(current(it.key()), it.value().toUpper());
         }
-        // the note keeps its cursor where the user typed, though refilled upper-cased
-        auto* note = driver->find<QTextEdit>("note_CustomerTextField");
-        QTest::keyClicks(note, "paga a 60 giorni");
-        QTextCursor cursor = note->textCursor();
-        cursor.setPosition(5);
-        note->setTextCursor(cursor);
-        QTest::keyClicks(note, "non ");
-        QCOMPARE(note->toPlainText(), "PAGA NON A 60 GIORNI");
+        QTest::keyClicks(driver->find<QTextEdit>("note_CustomerTextField"), "paga non a 60 giorni");
         click("addCustomerButton");
 
         QVERIFY(driver->boxes().isEmpty());
+        // the user sees the new code, and the form waits for the next customer
+        QCOMPARE(driver->window()->statusBar()->currentMessage(), "Cliente C00011 aggiunto");
+        QCOMPARE(driver->find<QLabel>("customerCodeLineEdit")->text(), QString());
+        QCOMPARE(driver->window()->focusWidget(), driver->find<QLineEdit>("RS_CustomerLineEdit"));
         auto* combo = driver->find<QComboBox>("customerCodeCombo");
         QCOMPARE(combo->count(), 5); // the blank item, the three loaded codes and the new one
         QCOMPARE(combo->itemText(4), "C00011");
@@ -156,6 +153,40 @@ private Q_SLOTS:
 
         driver->type("RS_CustomerLineEdit", "altro"); // the next customer gets the next code
         QCOMPARE(driver->find<QLabel>("customerCodeLineEdit")->text(), "C00012");
+    }
+
+    // The note is refilled upper-cased as it is typed; the cursor stays after what was typed,
+    // also where upper case takes more letters ("ß" becomes "SS").
+    void note_keepsWhatWasTyped_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<int>("position"); // where the cursor is put next; -1 leaves it
+        QTest::addColumn<QString>("then");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("cursor");
+        QTest::newRow("sharp s, typing on") << "x\u00dfab" << -1 << "" << "XSSAB" << 5;
+        QTest::newRow("sharp s before the cursor") << "strae" << 4 << "\u00df" << "STRASSE" << 6;
+        QTest::newRow("words in the middle") << "paga a 60 giorni" << 5 << "non " << "PAGA NON A 60 GIORNI" << 9;
+    }
+    void note_keepsWhatWasTyped()
+    {
+        QFETCH(QString, first);
+        QFETCH(int, position);
+        QFETCH(QString, then);
+        QFETCH(QString, shown);
+        QFETCH(int, cursor);
+        showTab(2);
+        auto* note = driver->find<QTextEdit>("note_CustomerTextField");
+        QTest::keyClicks(note, first);
+        if (position >= 0) {
+            QTextCursor moved = note->textCursor();
+            moved.setPosition(position);
+            note->setTextCursor(moved);
+        }
+        QTest::keyClicks(note, then);
+        QCOMPARE(note->toPlainText(), shown);
+        QCOMPARE(note->textCursor().position(), cursor);
+        QCOMPARE(current(NOTE), shown);
     }
 
     // A refused value empties its editor and marks its caption red until a good one is

@@ -1,9 +1,11 @@
 // The own-company, transport-preference and due-date dialogs, opened from the window and
 // filled in as a user fills them.
 #include "companykeys.h"
+#include "italiantexts.h"
 #include "modelfacade.h"
 #include "myclass.h"
 #include "preferencekeys.h"
+#include "questions.h"
 #include "windowdriver.h"
 
 #include <QtTest>
@@ -53,6 +55,7 @@ class TestDialogs : public QObject
     Q_OBJECT
 
     std::unique_ptr<WindowDriver> driver;
+    QTranslator qtItalian;
 
     static ModelFacade* model() { return ModelFacade::instance(); }
 
@@ -79,7 +82,11 @@ class TestDialogs : public QObject
     }
 
 private Q_SLOTS:
-    void initTestCase() { QLoggingCategory::setFilterRules("*.debug=false"); }
+    void initTestCase()
+    {
+        QLoggingCategory::setFilterRules("*.debug=false");
+        QVERIFY(installQtItalian(qtItalian)); // as the program does at start-up
+    }
     void init()
     {
         driver = std::make_unique<WindowDriver>([](TestHome& home) {
@@ -92,13 +99,69 @@ private Q_SLOTS:
     }
     void cleanup() { driver.reset(); }
 
+    // ---- Every window the user meets is titled and labelled in Italian, Qt's own included.
+
+    void dialogs_speakItalian_data()
+    {
+        QTest::addColumn<QString>("opener");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("buttons"); // among the dialog's buttons
+        QTest::newRow("company") << "actionAzienda" << "Dati azienda" << QStringList{"OK", "Annulla"};
+        QTest::newRow("transport") << "actionPreferenze_trasporto" << "Preferenze per il trasporto"
+                                   << QStringList{"OK", "Annulla"};
+        QTest::newRow("due dates") << "openDateEditorB" << "Scadenze" << QStringList{"AGGIUNGI", "RIMUOVI"};
+        QTest::newRow("print") << "printButton" << "Stampa" << QStringList{"Stam&pa", "Annulla"};
+        QTest::newRow("preview") << "actionPreview" << "Anteprima di stampa" << QStringList{};
+        QTest::newRow("export") << "actionExport" << "Salva come" << QStringList{"&Salva", "Annulla"};
+    }
+    void dialogs_speakItalian()
+    {
+        QFETCH(QString, opener);
+        QFETCH(QString, title);
+        QFETCH(QStringList, buttons);
+        QString shownTitle;
+        QStringList shownButtons;
+        QVERIFY(whileShown(opener, [&](QDialog* dialog) {
+            shownTitle = dialog->windowTitle();
+            for (const QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
+                shownButtons << button->text();
+        }));
+        QCOMPARE(shownTitle, title);
+        for (const QString& button : buttons)
+            QVERIFY2(shownButtons.contains(button), qPrintable(shownButtons.join('|')));
+    }
+
+    void messageBoxes_titledAfterTheirIcon_data()
+    {
+        QTest::addColumn<QMessageBox::Icon>("icon");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("warning") << QMessageBox::Warning << "Attenzione";
+        QTest::newRow("critical") << QMessageBox::Critical << "Errore";
+        QTest::newRow("information") << QMessageBox::Information << "Informazione";
+    }
+    void messageBoxes_titledAfterTheirIcon()
+    {
+        QFETCH(QMessageBox::Icon, icon);
+        QFETCH(QString, title);
+        QStringList shown;
+        Questions::setAnswerer([&shown](QMessageBox& box) {
+            shown << box.windowTitle();
+            for (const QAbstractButton* button : box.buttons())
+                shown << button->text();
+            return int(QMessageBox::Cancel);
+        });
+        Questions::notify(driver->window(), icon, "avviso");
+        Questions::confirm(driver->window(), "domanda");
+        QCOMPARE(shown, (QStringList{title, "OK", "Attenzione", "OK", "Annulla"}));
+    }
+
     // ---- Own company: edits reach the company only with Ok, upper-cased, under the same code.
 
     void company_cancelRestores_okReplacesKeepingTheCode()
     {
         for (const auto button : {QDialogButtonBox::Cancel, QDialogButtonBox::Ok}) {
             QVERIFY(whileShown("actionAzienda", [&](QDialog* dialog) {
-                QCOMPARE(dialog->windowTitle(), "Dialog");
+                QCOMPARE(dialog->windowTitle(), "Dati azienda");
                 QCOMPARE(dialog->size(), QSize(515, 543));
                 // nothing of the cancelled edits is left
                 QCOMPARE(in(dialog, "RS_CompanyLineEdit")->text(), "ACME SRL");
@@ -216,7 +279,7 @@ private Q_SLOTS:
             return texts;
         };
         QVERIFY(whileShown("openDateEditorB", [&](QDialog* dialog) {
-            QCOMPARE(dialog->windowTitle(), "Date");
+            QCOMPARE(dialog->windowTitle(), "Scadenze");
             QCOMPARE(dialog->size(), QSize(437, 250));
             for (const auto& [date, text] : {std::pair{QDate(2025, 3, 15), note}, {QDate(2025, 4, 30), "saldo"}}) {
                 in<QDateEdit>(dialog, "dateEdit")->setDate(date);

@@ -195,6 +195,30 @@ private Q_SLOTS:
         QCOMPARE(formatAmount(invoice.getTotale()), QStringLiteral("110,00"));
     }
 
+    // One rate for the whole document: every row shows the rate in force, whenever it was made.
+    void vatRate_givesEveryRowItsCode_data()
+    {
+        QTest::addColumn<QList<int>>("rates");
+        QTest::addColumn<QString>("code");
+        QTest::newRow("rate unchanged") << QList<int>{22} << "22.00";
+        QTest::newRow("rate lowered") << QList<int>{22, 10} << "10.00";
+        QTest::newRow("rate to zero") << QList<int>{22, 0} << "0.00";
+    }
+    void vatRate_givesEveryRowItsCode()
+    {
+        QFETCH(QList<int>, rates);
+        QFETCH(QString, code);
+        Invoice invoice(nullptr);
+        invoice.setIva(rates.first());
+        const int before = addRow(invoice, QStringLiteral("100"));
+        for (const int rate : rates)
+            invoice.setIva(rate);
+        const int after = addRow(invoice, QStringLiteral("100"));
+        QCOMPARE((QStringList{invoice.getLineItemField(before, LineItemKey::c_iva),
+                              invoice.getLineItemField(after, LineItemKey::c_iva)}),
+                 (QStringList{code, code}));
+    }
+
     void lineIds_areNeverReused()
     {
         auto first = std::make_unique<Invoice>(nullptr);

@@ -103,20 +103,20 @@ private Q_SLOTS:
         QCOMPARE(totals(), (QStringList{"190,06", "41,81", "231,87"}));
         driver->type("ivaEdit", "10");
         QCOMPARE(totals(), (QStringList{"190,06", "19,01", "209,07"}));
+        for (int row = 0; row < 3; ++row) // every row shows the rate the totals use
+            QCOMPARE(cell(row, Vat), "10,00");
 
-        // costs and parcel data show the stored amount: a negative one counts as 0, a text that
-        // is no number keeps the amount before it
+        // costs and parcel data show the stored amount
         const QList<QStringList> costs = {{"deliveryTotal_LineEdit", "12,40", "12,40"}, {"varieTotal_LineEdit", "1.10", "1,10"},
-                                          {"ImballoTotal_LineEdit", "-5", "0,00"},     {"SpeseBancarie_LineEdit", "2,5", "2,50"},
+                                          {"ImballoTotal_LineEdit", "3", "3,00"},      {"SpeseBancarie_LineEdit", "2,5", "2,50"},
                                           {"nColli_LineEdit", "4", "4,00"},            {"TotaleLordo_LineEdit", "1.250,5", "1250,50"}};
         for (const QStringList& cost : costs) {
             driver->type(cost.at(0), cost.at(1));
-            driver->type(cost.at(0), "tre");
             QCOMPARE(text(cost.at(0)), cost.at(2));
         }
         // the costs carry no VAT
-        QCOMPARE(totals(), (QStringList{"190,06", "19,01", "225,07"}));
-        QCOMPARE(model()->getTotale(), 225.06688);
+        QCOMPARE(totals(), (QStringList{"190,06", "19,01", "228,07"}));
+        QCOMPARE(model()->getTotale(), 228.06688);
         QCOMPARE(model()->getLordoColli(), 1250.5);
     }
 
@@ -256,26 +256,89 @@ private Q_SLOTS:
         QCOMPARE(idOfRow(0), ids.last() + 1);
     }
 
-    // The VAT rate is a whole percentage; the field always shows the rate the totals use.
-    void vatRate_data()
+    // A typed number the model cannot take as typed is kept, red, with the reason in its tool
+    // tip, until a good value replaces it; the totals are the model's all along.
+    void typedNumber_markedUntilCorrected_data()
     {
+        QTest::addColumn<QString>("field"); // a line edit, or a column of the first row
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("rate");
-        QTest::newRow("whole") << "10" << "10";
-        QTest::newRow("with blanks") << " 4 " << "4";
-        QTest::newRow("zero") << "0" << "0";
-        QTest::newRow("decimal comma") << "10,5" << "22";
-        QTest::newRow("no number") << "abc" << "22";
-        QTest::newRow("negative") << "-5" << "22";
+        QTest::addColumn<QString>("problem");
+        QTest::addColumn<QString>("total");
+        const QString amount = "Valore non valido: inserire un numero da 0 a 1.000.000.000.000, ad esempio 12,50";
+        const QString whole = "Valore non valido: inserire un numero intero non negativo, ad esempio 22";
+        QTest::newRow("quantity, letters") << "Quantity" << "tre" << amount << "0,00";
+        QTest::newRow("quantity, lone comma") << "Quantity" << "," << amount << "0,00";
+        QTest::newRow("price, negative") << "Price" << "-4" << amount << "0,00";
+        QTest::newRow("price, 30 digits") << "Price" << QString(30, '9') << amount << "0,00";
+        QTest::newRow("price, grouped") << "Price" << "1.234,5" << "" << "1.506,09";
+        QTest::newRow("discount, letters") << "Discount" << "abc" << amount << "122,00";
+        QTest::newRow("cost, letters") << "deliveryTotal_LineEdit" << "abc" << amount << "122,00";
+        QTest::newRow("cost, negative") << "deliveryTotal_LineEdit" << "-5" << amount << "122,00";
+        QTest::newRow("cost, emptied") << "deliveryTotal_LineEdit" << "" << "" << "122,00";
+        QTest::newRow("parcels, letters") << "nColli_LineEdit" << "due" << amount << "122,00";
+        QTest::newRow("invoice discount, letters") << "scontoClienteLineEdit" << "x" << amount << "122,00";
+        QTest::newRow("VAT, decimal comma") << "ivaEdit" << "10,5" << whole << "122,00";
+        QTest::newRow("VAT, negative") << "ivaEdit" << "-5" << whole << "122,00";
+        QTest::newRow("VAT, whole") << "ivaEdit" << " 10 " << "" << "110,00";
+        QTest::newRow("number, letters") << "numFLineEdit" << "12a" << whole << "122,00";
     }
-    void vatRate()
+    void typedNumber_markedUntilCorrected()
     {
+        QFETCH(QString, field);
         QFETCH(QString, typed);
-        QFETCH(QString, rate);
+        QFETCH(QString, problem);
+        QFETCH(QString, total);
         addRow("1", "100");
-        driver->type("ivaEdit", typed);
-        QCOMPARE((QStringList{text("ivaEdit"), QString::number(model()->getIva()), model()->preferenceField("IVA_FIELD"),
-                              totals().at(1)}), (QStringList{rate, rate, rate, rate + ",00"}));
+        const QMap<QString, int> columnOf = {{"Quantity", Quantity}, {"Price", Price}, {"Discount", Discount}};
+        const auto enter = [&](const QString& value) {
+            if (columnOf.contains(field))
+                editCell(0, columnOf.value(field), value);
+            else
+                driver->type(field, value);
+        };
+        // what the field shows, its tool tip and its colour
+        const auto shown = [&] {
+            if (columnOf.contains(field)) {
+                const QTableWidgetItem* item = table()->item(0, columnOf.value(field));
+                return QStringList{item->text(), item->toolTip(), item->foreground().color().name()};
+            }
+            const auto* edit = driver->find<QLineEdit>(field);
+            return QStringList{edit->text(), edit->toolTip(), edit->palette().color(QPalette::Text).name()};
+        };
+        enter(typed);
+        QCOMPARE(totals().last(), total);
+        if (!problem.isEmpty()) {
+            QCOMPARE(shown(), (QStringList{typed, problem, "#ff0000"}));
+            addRow("2", "5"); // other edits leave the marked field alone
+            QCOMPARE(shown().first(), typed);
+        } else {
+            QCOMPARE(shown().at(1), QString());
+        }
+        enter("3");
+        const QString corrected = QStringList{"Quantity", "ivaEdit", "numFLineEdit"}.contains(field) ? "3" : "3,00";
+        QCOMPARE(shown().mid(0, 2), (QStringList{corrected, ""}));
+        QVERIFY(shown().at(2) != "#ff0000");
+    }
+
+    // The totals read like the page, and a total of thirteen digits shows whole.
+    void totals_groupedAndWhole_data()
+    {
+        QTest::addColumn<QString>("price");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("thousands") << "14330,29" << QStringList{"14.330,29", "3.152,66", "17.482,95"};
+        QTest::newRow("thirteen digits") << "999999999999"
+                                         << QStringList{"999.999.999.999,00", "219.999.999.999,78", "1.219.999.999.998,78"};
+    }
+    void totals_groupedAndWhole()
+    {
+        QFETCH(QString, price);
+        QFETCH(QStringList, shown);
+        addRow("1", price);
+        QCOMPARE(totals(), shown);
+        for (const char* name : {"InvoiceTotalAmount_LineEdit", "InvoiceTotalIva_LineEdit", "InvoiceTotalPlusIva_LineEdit"}) {
+            const auto* total = driver->find<QLineEdit>(name);
+            QVERIFY2(total->fontMetrics().horizontalAdvance(total->text()) + 8 < total->width(), name);
+        }
     }
 };
 

@@ -84,9 +84,10 @@ void showNote(QTextEdit* note, const QString& stored)
     const int position = note->textCursor().position();
     note->setPlainText(stored);
     if (stored == shown.toUpper()) {
-        // the model's upper-cased echo of what is being typed: keep the typing position
+        // The model's upper-cased echo of what is being typed: the cursor goes after the
+        // echo of what preceded it, which can be longer ("ß" becomes "SS").
         QTextCursor cursor = note->textCursor();
-        cursor.setPosition(std::min(position, int(stored.size())));
+        cursor.setPosition(int(shown.left(position).toUpper().size()));
         note->setTextCursor(cursor);
     } else {
         note->moveCursor(QTextCursor::End);
@@ -310,6 +311,12 @@ void MyClass::addCustomer()
     if (added) {
         form->customerCodeCombo->addItem(code);
         clearCustomerForm();
+        // ready for the next customer, whose code comes with its first field
+        form->customerCodeLineEdit->clear();
+        form->RS_CustomerLineEdit->setFocus();
+        // a failed write has said so already, in the status bar too
+        if (!ModelFacade::instance()->hasUnsavedRecords())
+            statusBar()->showMessage(QStringLiteral("Cliente %1 aggiunto").arg(code));
     } else {
         warnRequiredFields();
     }
@@ -317,8 +324,8 @@ void MyClass::addCustomer()
 
 void MyClass::warnRequiredFields()
 {
-    Questions::notify(this, QMessageBox::NoIcon,
-                      QStringLiteral("Warning: controlla che i campi richiesti (*) (1) siano stati inseriti correttamente"));
+    Questions::notify(this, QMessageBox::Warning,
+                      QStringLiteral("Controlla che i campi richiesti (*) (1) siano stati inseriti correttamente"));
 }
 
 void MyClass::sendCustomerEditor(const QString& key)

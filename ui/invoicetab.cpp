@@ -10,11 +10,13 @@
 #include "companykeys.h"
 #include "lineitem.h"
 #include "modelfacade.h"
+#include "numbertext.h"
 #include "questions.h"
 #include "stampavuota.h"
 #include "umcombobox.h"
 
 #include <QSet>
+#include <QStyle>
 
 namespace {
 
@@ -43,6 +45,74 @@ bool isComputedColumn(int column)
     return column == 6 || column == 7;
 }
 
+// ---- Typed numbers the model cannot take as typed
+//
+// The model reads what it can (a text that is no number keeps a cost or zeroes a row
+// field, a negative number counts as 0) and says nothing. The field keeps what was typed,
+// red, with the reason in its tool tip, until a good value replaces it; refreshes from the
+// model leave a marked field alone.
+
+const QString notAnAmount =
+    QStringLiteral("Valore non valido: inserire un numero da 0 a 1.000.000.000.000, ad esempio 12,50");
+const QString notAWholeNumber = QStringLiteral("Valore non valido: inserire un numero intero non negativo, ad esempio 22");
+const QColor wrongColour(255, 0, 0); // the colour of a refused customer field
+
+// Empty when the model takes the text as typed. A blank field is no amount: 0.
+QString amountProblem(const QString& text)
+{
+    if (text.trimmed().isEmpty())
+        return QString();
+    const std::optional<double> value = parseAmount(text);
+    return value && *value >= 0 ? QString() : notAnAmount;
+}
+
+QString wholeNumberProblem(const QString& text)
+{
+    const std::optional<int> value = parseCount(text.trimmed());
+    return value && *value >= 0 ? QString() : notAWholeNumber;
+}
+
+bool isMarked(const QLineEdit* edit)
+{
+    return !edit->toolTip().isEmpty();
+}
+
+// An empty problem takes the mark away.
+void mark(QLineEdit* edit, const QString& problem)
+{
+    if (edit->toolTip() == problem)
+        return;
+    edit->setToolTip(problem);
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Text,
+                     problem.isEmpty() ? edit->parentWidget()->palette().color(QPalette::Text) : wrongColour);
+    edit->setPalette(palette);
+}
+
+void mark(QTableWidgetItem* cell, const QString& problem)
+{
+    // the mark is no edit of the cell's text
+    const QSignalBlocker quiet(cell->tableWidget());
+    cell->setToolTip(problem);
+    cell->setData(Qt::ForegroundRole, problem.isEmpty() ? QVariant() : QVariant(QBrush(wrongColour)));
+}
+
+// Shows the model's value unless the field holds a typed value still to be corrected.
+void showUnlessMarked(QLineEdit* edit, const QString& text)
+{
+    if (!isMarked(edit))
+        edit->setText(text);
+}
+
+template <typename Result>
+void sendAmount(QLineEdit* edit, Result (ModelFacade::*set)(const QString&))
+{
+    const QString text = edit->text();
+    mark(edit, amountProblem(text)); // before the model's refresh comes back
+    // a field emptied by the user clears the amount rather than keeping the old one
+    (ModelFacade::instance()->*set)(text.trimmed().isEmpty() ? QStringLiteral("0") : text);
+}
+
 // The panel shows nothing rather than a lone separator.
 QString panelText(const QString& text)
 {
@@ -55,6 +125,7 @@ QString panelText(const QString& text)
 void MyClass::connectInvoiceTab()
 {
     form->docTypeSelection->addItems(documentTypes);
+    sizeTotalFields();
     for (int size = smallestTextSize; size <= 16; ++size)
         form->textItemsCombo->addItem(QString::number(size));
 
@@ -91,10 +162,33 @@ void MyClass::connectInvoiceTab()
     connect(form->deleteLineItemsButton, &QPushButton::clicked, this, &MyClass::deleteLineItems);
 }
 
+void MyClass::clearEntryMarks()
+{
+    for (QLineEdit* edit : {form->numFLineEdit, form->ivaEdit, form->scontoClienteLineEdit, form->deliveryTotal_LineEdit,
+                            form->varieTotal_LineEdit, form->ImballoTotal_LineEdit, form->nColli_LineEdit,
+                            form->PesoColliLineEdit, form->nettoTotaleLineEdit, form->TotaleLordo_LineEdit,
+                            form->SpeseBancarie_LineEdit})
+        mark(edit, QString());
+}
+
+void MyClass::sizeTotalFields()
+{
+    // Thirteen digits with their groups, the most a document can total: a narrower field
+    // would scroll its leading digits out of sight and show a wrong amount.
+    for (QLineEdit* total : {form->InvoiceTotalAmount_LineEdit, form->InvoiceTotalIva_LineEdit,
+                             form->InvoiceTotalPlusIva_LineEdit}) {
+        const int frame = total->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, total);
+        total->setMinimumWidth(total->fontMetrics().horizontalAdvance(QStringLiteral("9.999.999.999.999,99"))
+                               + 2 * frame + 12);
+        total->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+}
+
 // ---- Document header and costs: each sends its text to the model when editing finishes
 
 void MyClass::setNumFattura()
 {
+    mark(form->numFLineEdit, wholeNumberProblem(form->numFLineEdit->text()));
     ModelFacade::instance()->setNumFattura(form->numFLineEdit->text());
 }
 
@@ -111,60 +205,60 @@ void MyClass::updateDocType(const QString& docType)
 
 void MyClass::setScontoF()
 {
-    ModelFacade::instance()->setScontoF(form->scontoClienteLineEdit->text());
+    sendAmount(form->scontoClienteLineEdit, &ModelFacade::setScontoF);
 }
 
 void MyClass::handleIvaChange()
 {
-    // The rate is a whole, non-negative percentage. Anything else is refused: the model
-    // would keep charging its previous rate while the field showed the text typed, and a
-    // negative rate would silently drop the VAT. The field then shows the rate in force.
+    // The rate is a whole, non-negative percentage. Anything else is refused, and marked:
+    // the totals keep the rate in force. An emptied field shows that rate again.
     ModelFacade* model = ModelFacade::instance();
-    bool whole = false;
-    const int percent = form->ivaEdit->text().trimmed().toInt(&whole, 10);
-    if (whole && percent >= 0)
-        model->setIva(QString::number(percent));
-    form->ivaEdit->setText(QString::number(model->getIva()));
+    const QString typed = form->ivaEdit->text();
+    const QString problem = typed.trimmed().isEmpty() ? QString() : wholeNumberProblem(typed);
+    mark(form->ivaEdit, problem);
+    if (problem.isEmpty() && !typed.trimmed().isEmpty())
+        model->setIva(QString::number(*parseCount(typed.trimmed())));
+    showUnlessMarked(form->ivaEdit, QString::number(model->getIva()));
 }
 
 void MyClass::handleDeliveryCost()
 {
-    ModelFacade::instance()->setTrasporto(form->deliveryTotal_LineEdit->text());
+    sendAmount(form->deliveryTotal_LineEdit, &ModelFacade::setTrasporto);
 }
 
 void MyClass::setVarieTotal()
 {
-    ModelFacade::instance()->setVarie(form->varieTotal_LineEdit->text());
+    sendAmount(form->varieTotal_LineEdit, &ModelFacade::setVarie);
 }
 
 void MyClass::setImballoTotal()
 {
-    ModelFacade::instance()->setImballo(form->ImballoTotal_LineEdit->text());
+    sendAmount(form->ImballoTotal_LineEdit, &ModelFacade::setImballo);
 }
 
 void MyClass::setColli()
 {
-    ModelFacade::instance()->setColli(form->nColli_LineEdit->text());
+    sendAmount(form->nColli_LineEdit, &ModelFacade::setColli);
 }
 
 void MyClass::setPesoColli()
 {
-    ModelFacade::instance()->setPesoColli(form->PesoColliLineEdit->text());
+    sendAmount(form->PesoColliLineEdit, &ModelFacade::setPesoColli);
 }
 
 void MyClass::setNettoTotaleColli()
 {
-    ModelFacade::instance()->setNettoTotaleColli(form->nettoTotaleLineEdit->text());
+    sendAmount(form->nettoTotaleLineEdit, &ModelFacade::setNettoTotaleColli);
 }
 
 void MyClass::setLordoColli()
 {
-    ModelFacade::instance()->setLordoColli(form->TotaleLordo_LineEdit->text());
+    sendAmount(form->TotaleLordo_LineEdit, &ModelFacade::setLordoColli);
 }
 
 void MyClass::setSpeseBancarie()
 {
-    ModelFacade::instance()->setSpeseBancarie(form->SpeseBancarie_LineEdit->text());
+    sendAmount(form->SpeseBancarie_LineEdit, &ModelFacade::setSpeseBancarie);
 }
 
 void MyClass::setFNote()
@@ -307,8 +401,10 @@ void MyClass::setLineItemField(int row, int column)
 {
     if (column == unitColumn || !lineItemIdOfRow.contains(row))
         return;
-    const QTableWidgetItem* cell = form->lineItemsTable->item(row, column);
+    QTableWidgetItem* cell = form->lineItemsTable->item(row, column);
     const QString key = columnOfField.key(column);
+    if (cell && LineItem::isNumericField(key))
+        mark(cell, amountProblem(cell->text()));
     ModelFacade::instance()->setLineItemField(lineItemIdOfRow.value(row), key, cell ? cell->text() : QString());
 }
 
@@ -341,7 +437,7 @@ void MyClass::refreshRow(int row, int id)
         if (LineItem::isNumericField(it.key()))
             text.replace(QLatin1Char('.'), QLatin1Char(','));
         QTableWidgetItem* cell = form->lineItemsTable->item(row, it.value());
-        if (cell && cell->text() != text)
+        if (cell && cell->toolTip().isEmpty() && cell->text() != text) // a marked cell keeps what was typed
             cell->setText(text);
     }
 }
@@ -351,10 +447,11 @@ void MyClass::refreshRow(int row, int id)
 void MyClass::updateTotal()
 {
     const ModelFacade* model = ModelFacade::instance();
-    form->InvoiceTotalAmount_LineEdit->setText(formatAmount(model->getTotalImp()));
-    form->InvoiceTotalIva_LineEdit->setText(formatAmount(model->getTotaleIva()));
-    form->InvoiceTotalPlusIva_LineEdit->setText(formatAmount(model->getTotale()));
-    form->scontoClienteLineEdit->setText(formatAmount(model->getScontoF()));
+    // grouped like the printed page: 17.472,95
+    form->InvoiceTotalAmount_LineEdit->setText(formatAmountGrouped(model->getTotalImp()));
+    form->InvoiceTotalIva_LineEdit->setText(formatAmountGrouped(model->getTotaleIva()));
+    form->InvoiceTotalPlusIva_LineEdit->setText(formatAmountGrouped(model->getTotale()));
+    showUnlessMarked(form->scontoClienteLineEdit, formatAmount(model->getScontoF()));
 }
 
 void MyClass::handleInvoiceChanged()
@@ -372,14 +469,14 @@ void MyClass::handleInvoiceChanged()
         {form->TotaleLordo_LineEdit, model->getLordoColli()},  {form->SpeseBancarie_LineEdit, model->getSpeseBancarie()},
     };
     for (const auto& [edit, amount] : amounts)
-        edit->setText(formatAmount(amount));
+        showUnlessMarked(edit, formatAmount(amount));
 
     form->f_note->moveCursor(QTextCursor::End);
     if (form->f_note->toPlainText() != model->getFNote())
         form->f_note->setPlainText(model->getFNote());
     form->FDate_LineEdit->setDate(model->getFDate());
-    form->numFLineEdit->setText(formatCount(model->getNumFattura()));
-    form->scontoClienteLineEdit->setText(formatAmount(model->getScontoF()));
+    showUnlessMarked(form->numFLineEdit, formatCount(model->getNumFattura()));
+    showUnlessMarked(form->scontoClienteLineEdit, formatAmount(model->getScontoF()));
 }
 
 void MyClass::updateSelectedCustomer(QMap<QString, QString>* fields)

@@ -131,7 +131,7 @@ bool MyClass::saveForClosing(bool askOnFailure)
         if (!askOnFailure)
             return false;
         const ModelFacade::SaveFailure failure = model->saveFailure();
-        QMessageBox box(QMessageBox::Critical, QStringLiteral("Quillbook"),
+        QMessageBox box(QMessageBox::Critical, QString(),
                         QStringLiteral("I dati non sono stati salvati: %1 %2 (%3).")
                             .arg(failure.records)
                             .arg(failure.records == 1 ? QStringLiteral("record non scritto")
@@ -181,6 +181,7 @@ void MyClass::abortInvoice()
     for (int row = form->lineItemsTable->rowCount() - 1; row >= 0; --row)
         form->lineItemsTable->removeRow(row);
     lineItemIdOfRow.clear();
+    clearEntryMarks(); // nothing typed is left to correct
 
     ModelFacade* model = ModelFacade::instance();
     model->dropInvoice();

@@ -164,6 +164,8 @@ private:
     void refreshRow(int row, int id);
     int rowOfLineItem(int id) const;
     void renumberRows();
+    void clearEntryMarks();
+    void sizeTotalFields();
 
     // Customer tabs
     void setupCustomerSearchColumns();

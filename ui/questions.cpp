@@ -23,10 +23,27 @@ std::function<int(QDialog&)>& dialogRunner()
     return instance;
 }
 
+// Without a title of its own a box would be named after the executable, in English letters.
+QString titleFor(QMessageBox::Icon icon)
+{
+    switch (icon) {
+    case QMessageBox::Warning:
+        return QStringLiteral("Attenzione");
+    case QMessageBox::Critical:
+        return QStringLiteral("Errore");
+    case QMessageBox::Question:
+        return QStringLiteral("Domanda");
+    default:
+        return QStringLiteral("Informazione");
+    }
+}
+
 } // namespace
 
 int ask(QMessageBox& box)
 {
+    if (box.windowTitle().isEmpty())
+        box.setWindowTitle(titleFor(box.icon()));
     return answerer() ? answerer()(box) : box.exec();
 }
 

@@ -12,6 +12,7 @@ class QFileDialog;
 namespace Questions {
 
 // Shows the box modally and returns the button chosen, or what the answerer returns.
+// A box without a title is titled after its icon: "Attenzione", "Errore", "Informazione".
 int ask(QMessageBox& box);
 // Replaces showing the boxes; an empty function restores it.
 void setAnswerer(std::function<int(QMessageBox&)> answerer);
