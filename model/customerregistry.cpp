@@ -187,9 +187,14 @@ QList<CustomerSummary> ModelFacade::search(const QString& keywords) const
     if (matchAll)
         hits.reserve(customers.size());
     for (const Company* customer : customers) {
+        if (matchAll) {
+            hits.append(customer->summary());
+            continue;
+        }
         // only the name and the code take part in matching
-        if (matchAll || anyWordMatches(byBlank, customer->searchName(), customer->searchCode())
-            || anyWordMatches(byComma, customer->searchName(), customer->searchCode()))
+        const QString& name = customer->searchName();
+        const QString& code = customer->searchCode();
+        if (anyWordMatches(byBlank, name, code) || anyWordMatches(byComma, name, code))
             hits.append(customer->summary());
     }
     qDebug() << "tornati n " << hits.size() << " dalla search";
