@@ -3,6 +3,7 @@
 #include "company.h"
 #include "companykeys.h"
 #include "paths.h"
+#include "serializable.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -30,6 +31,42 @@ inline double medianOf(int runs, const std::function<void()>& work)
         times.push_back(millisecondsOf(work));
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
+}
+
+// A step and the probe it is judged against, run alternately in rounds (the order swapping
+// every round), so that a busy machine slows both alike. Each function times itself and
+// returns milliseconds; the ratio reported is the median of the rounds' ratios.
+struct Comparison
+{
+    double measured = 0;
+    double probe = 0;
+    double ratio = 0;
+};
+
+inline double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+inline Comparison compareInRounds(int rounds, const std::function<double()>& measured, const std::function<double()>& probe)
+{
+    std::vector<double> measuredTimes, probeTimes, ratios;
+    for (int round = 0; round < rounds; ++round) {
+        double m = 0;
+        double p = 0;
+        if (round % 2 == 0) {
+            m = measured();
+            p = probe();
+        } else {
+            p = probe();
+            m = measured();
+        }
+        measuredTimes.push_back(m);
+        probeTimes.push_back(p);
+        ratios.push_back(m / std::max(p, 1e-6));
+    }
+    return {median(measuredTimes), median(probeTimes), median(ratios)};
 }
 
 // The number of customers asked for on the command line, 10,000 by default.
@@ -70,4 +107,15 @@ inline void fillBenchCustomer(Company& customer, int number)
         {EMAIL, QStringLiteral("INFO%1@ESEMPIO.IT").arg(number)},
         {NOTE, QStringLiteral("CONSEGNA AL PIANO TERRA, ORARIO 9-13; PAGAMENTO A 30 GIORNI")},
     };
+}
+
+// Writes `count` customers with the program's own record writer.
+inline void writeBenchRegistry(int count)
+{
+    for (int i = 1; i <= count; ++i) {
+        Company customer(nullptr, QStringLiteral("customer"));
+        fillBenchCustomer(customer, i);
+        Serializable::serialize(&customer);
+    }
+    Serializable::syncDataDir();
 }

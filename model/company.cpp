@@ -2,6 +2,9 @@
 
 #include "companykeys.h"
 #include "paymentmodes.h"
+#include "searchtext.h"
+
+#include <QSet>
 
 #include <algorithm>
 
@@ -13,12 +16,34 @@ constexpr int minBankInfoLength = 3;
 
 const QStringList bankKeys = {ABI, CAB, IBAN, FILIALE};
 
+// The rules are the same for every record; one copy serves them all.
+// A key whose requirement one of the listed keys can meet in its place.
+const QMap<QString, QStringList>& choiceFields()
+{
+    static const QMap<QString, QStringList> choices = {{PIVA, {FISCAL_CODE}}, {FISCAL_CODE, {PIVA}}};
+    return choices;
+}
+
+const QStringList& requiredFields()
+{
+    static const QStringList required = {CODE, RAGIONE_S, ADDRESS, LOCALITY, CITY, PIVA, FISCAL_CODE, NAZIONE};
+    return required;
+}
+
+// The one text of each known key.
+const QString& sharedKey(const QString& key)
+{
+    static const QSet<QString> keys = {CODE,     RAGIONE_S, PIVA, ADDRESS, FISCAL_CODE, CAP,      CITY,
+                                       LOCALITY, TELEPHONE, FAX,  MOBILE_PHONE, EMAIL,  WEBSITE,  NOTE,
+                                       ABI,      CAB,       IBAN, FILIALE, NR_IMPRESE,  NAZIONE,  CAP2,
+                                       CITY2,    VIA2,      LOC2, NAZIONE2};
+    const auto found = keys.constFind(key);
+    return found != keys.cend() ? *found : key;
+}
+
 } // namespace
 
-Company::Company(QObject* parent, const QString& type)
-    : Serializable(parent, type),
-      choiceFields({{PIVA, {FISCAL_CODE}}, {FISCAL_CODE, {PIVA}}}),
-      requiredFields({CODE, RAGIONE_S, ADDRESS, LOCALITY, CITY, PIVA, FISCAL_CODE, NAZIONE})
+Company::Company(QObject* parent, const QString& type) : Serializable(parent, type)
 {
 }
 
@@ -48,7 +73,7 @@ int Company::checkField(const QString& key, const QString& value) const
 {
     if (hasChoiceValue(key))
         return Accepted;
-    if (requiredFields.contains(key) && value.size() < minRequiredLength)
+    if (requiredFields().contains(key) && value.size() < minRequiredLength)
         return Refused;
     return Accepted;
 }
@@ -68,7 +93,7 @@ int Company::setField(const QString& key, const QString& value, bool* changed)
 
 bool Company::checkRequiredFields() const
 {
-    for (const QString& key : requiredFields) {
+    for (const QString& key : requiredFields()) {
         if (isFilled(key))
             continue;
         if (!hasChoiceValue(key))
@@ -79,12 +104,12 @@ bool Company::checkRequiredFields() const
 
 QStringList Company::getChoiceFields(const QString& key) const
 {
-    return choiceFields.value(key);
+    return choiceFields().value(key);
 }
 
 bool Company::hasChoiceValue(const QString& key) const
 {
-    const QStringList alternatives = choiceFields.value(key);
+    const QStringList alternatives = choiceFields().value(key);
     return std::any_of(alternatives.cbegin(), alternatives.cend(),
                        [this](const QString& alternative) { return isFilled(alternative); });
 }
@@ -97,12 +122,47 @@ void Company::copyFieldsFrom(const Company* other)
         fields()->insert(it.key(), it.value());
 }
 
-Serializable::FieldMap* Company::summaryFields() const
+CustomerSummary Company::summary() const
 {
-    auto* summary = new FieldMap;
-    for (const QString& key : {RAGIONE_S, CODE, MOBILE_PHONE, TELEPHONE, ADDRESS, EMAIL})
-        summary->insert(key, getField(key));
-    return summary;
+    return {getField(CODE),      getField(RAGIONE_S), getField(MOBILE_PHONE),
+            getField(TELEPHONE), getField(ADDRESS),    getField(EMAIL)};
+}
+
+const QString& Company::folded(const QString& key, Folded& cache) const
+{
+    const QString value = getField(key);
+    // a replaced value is new text; an unchanged one still shares the cached source's
+    if (value.constData() != cache.source.constData() || value.size() != cache.source.size()) {
+        cache.folded = SearchText::fold(value);
+        cache.source = value;
+    }
+    return cache.folded;
+}
+
+const QString& Company::searchName() const
+{
+    return folded(RAGIONE_S, foldedName);
+}
+
+const QString& Company::searchCode() const
+{
+    return folded(CODE, foldedCode);
+}
+
+void Company::shareTexts()
+{
+    // Places repeat across a registry (a few towns, one country): one text serves them all.
+    static const QSet<QString> placeKeys = {CAP, LOCALITY, CITY, NAZIONE, CAP2, LOC2, CITY2, NAZIONE2};
+    static QSet<QString> places;
+    FieldMap shared;
+    for (auto it = fields()->cbegin(); it != fields()->cend(); ++it) {
+        const QString& key = sharedKey(it.key());
+        if (placeKeys.contains(key))
+            shared.insert(key, *places.insert(it.value()));
+        else
+            shared.insert(key, it.value());
+    }
+    *fields() = std::move(shared); // the same map: holders of its address keep it
 }
 
 void Company::startEditing()

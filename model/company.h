@@ -2,6 +2,18 @@
 
 #include "serializable.h"
 
+// The columns of one search result. The texts share the record's data: a list of
+// thousands of results costs one allocation, not one map per customer.
+struct CustomerSummary
+{
+    QString code;
+    QString name;
+    QString mobilePhone;
+    QString telephone;
+    QString address;
+    QString email;
+};
+
 // One business party: a customer of the registry ("customer") or the own company
 // ("company"). Adds to the plain record the required-field rules, editing with roll-back
 // and the choice of the bank data a document prints.
@@ -27,8 +39,14 @@ public:
     QStringList getChoiceFields(const QString& key) const;
     bool hasChoiceValue(const QString& key) const;
     void copyFieldsFrom(const Company* other);
-    // A new map with the columns of a search result; the caller owns it.
-    FieldMap* summaryFields() const;
+    CustomerSummary summary() const;
+    // The name and the code as the search compares them: upper case, accents folded.
+    // Folded once per value, not at every search.
+    const QString& searchName() const;
+    const QString& searchCode() const;
+    // A loaded record brings its own copy of every key text and of every town and country;
+    // a registered customer shares one copy of each with the others instead.
+    void shareTexts();
 
     void startEditing();
     void confirmEditing();
@@ -40,11 +58,18 @@ public:
     FieldMap getInfoForPayment(const QString& paymentMode) const;
 
 private:
-    bool isFilled(const QString& key) const;
+    // A value and its folded form, folded again only when the value is replaced.
+    struct Folded
+    {
+        QString source;
+        QString folded;
+    };
 
-    // A key whose requirement one of the listed keys can meet in its place.
-    const QMap<QString, QStringList> choiceFields;
-    const QStringList requiredFields;
+    bool isFilled(const QString& key) const;
+    const QString& folded(const QString& key, Folded& cache) const;
+
     std::unique_ptr<FieldMap> savedFields;
+    mutable Folded foldedName;
+    mutable Folded foldedCode;
     FieldMap tmpBankInfo;
 };

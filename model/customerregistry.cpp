@@ -5,6 +5,7 @@
 #include "company.h"
 #include "companykeys.h"
 #include "customercode.h"
+#include "searchtext.h"
 
 #include <QDebug>
 
@@ -12,10 +13,17 @@ namespace {
 
 const QString customerType = QStringLiteral("customer");
 
-// A word matches a value that equals it, contains it or is contained in it.
+// A word matches a value that equals it, contains it or is contained in it. An empty value
+// matches nothing: it is "contained" in every word, and a customer without a name would
+// otherwise turn up in every search.
+bool valueMatches(const QString& word, const QString& value)
+{
+    return !value.isEmpty() && (value.contains(word) || word.contains(value));
+}
+
 bool wordMatches(const QString& word, const QString& name, const QString& code)
 {
-    return name.contains(word) || word.contains(name) || code.contains(word) || word.contains(code);
+    return valueMatches(word, name) || valueMatches(word, code);
 }
 
 bool anyWordMatches(const QStringList& words, const QString& name, const QString& code)
@@ -54,7 +62,10 @@ int ModelFacade::setCustomerField(const QString& key, const QString& value)
     if (!currentCustomer)
         newCustomer();
     bool changed = false;
+    const bool recoding = key == CODE && customers.contains(currentCustomer);
     const int result = currentCustomer->setField(key, upper, &changed);
+    if (changed && recoding)
+        customers.reindex();
     if (changed) {
         Q_EMIT currentCustomerChanged();
         if (invoice && invoice->getCustomer() == currentCustomer)
@@ -156,9 +167,7 @@ ModelFacade::FieldMap* ModelFacade::invoiceCustomerFields()
 
 bool ModelFacade::selectInvoiceCustomer(const QString& code)
 {
-    const auto found = std::find_if(customers.cbegin(), customers.cend(),
-                                    [&code](const Company* customer) { return customer->getField(CODE) == code; });
-    Company* customer = found != customers.cend() ? *found : nullptr;
+    Company* customer = customers.byCode(code);
     ensureInvoice()->setCustomer(customer);
     return customer != nullptr;
 }
@@ -173,23 +182,30 @@ QStringList ModelFacade::getCustomerCodes() const
     return codes;
 }
 
-QList<ModelFacade::FieldMap*> ModelFacade::search(const QString& keywords) const
+QList<CustomerSummary> ModelFacade::search(const QString& keywords) const
 {
     const QString upper = keywords.toUpper();
     if (upper.isEmpty())
         return {};
-    const QString trimmed = upper.trimmed();
+    // accents folded on both sides: "citta" finds "CITTÀ" and "CITTA'"
+    const QString trimmed = SearchText::fold(upper.trimmed());
     const QStringList byComma = trimmed.split(QLatin1Char(','));
     const QStringList byBlank = trimmed.split(QLatin1Char(' '));
     const bool matchAll = upper == QLatin1String("*");
 
-    QList<FieldMap*> hits;
+    QList<CustomerSummary> hits;
+    if (matchAll)
+        hits.reserve(customers.size());
     for (const Company* customer : customers) {
+        if (matchAll) {
+            hits.append(customer->summary());
+            continue;
+        }
         // only the name and the code take part in matching
-        const QString name = customer->getField(RAGIONE_S);
-        const QString code = customer->getField(CODE);
-        if (matchAll || anyWordMatches(byBlank, name, code) || anyWordMatches(byComma, name, code))
-            hits.append(customer->summaryFields());
+        const QString& name = customer->searchName();
+        const QString& code = customer->searchCode();
+        if (anyWordMatches(byBlank, name, code) || anyWordMatches(byComma, name, code))
+            hits.append(customer->summary());
     }
     qDebug() << "tornati n " << hits.size() << " dalla search";
     return hits;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "customerlist.h"
 #include "invoice.h"
 
 #include <QList>
@@ -10,6 +11,7 @@
 #include <QStringList>
 
 class Company;
+struct CustomerSummary;
 class PreferenceValue;
 class RecordListing;
 class Serializable;
@@ -65,8 +67,8 @@ public:
     FieldMap* invoiceCustomerFields();
     bool selectInvoiceCustomer(const QString& code);
     QStringList getCustomerCodes() const;
-    // One new summary map per customer found; the caller owns and deletes them.
-    QList<FieldMap*> search(const QString& keywords) const;
+    // The customers whose name or code matches a word of `keywords`, in registry order.
+    QList<CustomerSummary> search(const QString& keywords) const;
 
     // Own company
     FieldMap* companyFields() const;
@@ -186,7 +188,7 @@ private:
 
     static ModelFacade* self;
 
-    QList<Company*> customers;
+    CustomerList customers;
     Company* currentCustomer = nullptr;
     Company* ownCompany = nullptr;
     Company* companyDraft = nullptr;

@@ -94,7 +94,7 @@ private Q_SLOTS:
         QCOMPARE(company.getField(LOCALITY), "MILANO");
     }
 
-    void copyFieldsFrom_andSummaryFields()
+    void copyFieldsFrom_andSummary()
     {
         Company source(nullptr, "company");
         *source.fields() = {{RAGIONE_S, "NEW"}, {EMAIL, "A@B.IT"}};
@@ -103,9 +103,10 @@ private Q_SLOTS:
         target.copyFieldsFrom(&source);
         target.copyFieldsFrom(nullptr);
         QCOMPARE(*target.fields(), (FieldMap{{RAGIONE_S, "NEW"}, {EMAIL, "A@B.IT"}, {FAX, "06 1234"}}));
-        const std::unique_ptr<FieldMap> summary(target.summaryFields());
-        QCOMPARE(*summary, (FieldMap{{ADDRESS, ""}, {CODE, ""}, {EMAIL, "A@B.IT"}, {MOBILE_PHONE, ""},
-                                     {RAGIONE_S, "NEW"}, {TELEPHONE, ""}}));
+        const CustomerSummary summary = target.summary();
+        QCOMPARE((QStringList{summary.code, summary.name, summary.mobilePhone, summary.telephone, summary.address,
+                              summary.email}),
+                 (QStringList{"", "NEW", "", "", "", "A@B.IT"}));
     }
 
     // Typed bank data count from three characters in one field; only a RiBa falls back to the record's.

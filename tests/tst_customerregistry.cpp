@@ -1,5 +1,6 @@
 // The customer registry: loading customer files, handing out codes, the life of the
 // customer being created or edited, choosing the invoice's customer, and the search.
+#include "company.h"
 #include "companykeys.h"
 #include "modelfacade.h"
 #include "serializable.h"
@@ -203,21 +204,27 @@ private Q_SLOTS:
         QCOMPARE(facade->getNewCustomerCode(), "C00002");
     }
 
+    // C00005 comes from a file without a name; C00006 to C00011 are registered.
     void search_data()
     {
         QTest::addColumn<QString>("keywords");
         QTest::addColumn<QStringList>("found");
-        const QStringList all = {"C00001", "C00002", "C00003", "C00004"};
+        const QStringList all = {"C00005", "C00006", "C00007", "C00008", "C00009", "C00010", "C00011"};
+        const QStringList cities = {"C00010", "C00011"};
         QTest::newRow("star lists all") << "*" << all;
         QTest::newRow("empty lists none") << "" << QStringList();
-        QTest::newRow("word of the name") << "ROSSI" << QStringList{"C00001"};
-        QTest::newRow("lower case with accent, blanks around") << "  caffè " << QStringList{"C00004"};
-        QTest::newRow("code contains the word") << "C0000" << all;
-        QTest::newRow("word contains the code") << "C00001X" << QStringList{"C00001"};
-        QTest::newRow("whole query contains the name") << "XBIANCHI SPAX" << QStringList{"C00002"};
+        QTest::newRow("word of the name, never an empty name") << "ROSSI" << QStringList{"C00006"};
+        QTest::newRow("lower case with accent, blanks around") << "  caffè " << QStringList{"C00009"};
+        QTest::newRow("plain finds accent and apostrophe") << "citta" << cities;
+        QTest::newRow("accent finds apostrophe") << "CITTÀ" << cities;
+        QTest::newRow("apostrophe finds accent") << "citta'" << cities;
+        QTest::newRow("every accented vowel") << "aaeeiioouu" << QStringList{"C00008"};
+        QTest::newRow("code contains the word") << "C0000" << all.mid(0, 5);
+        QTest::newRow("word contains the code") << "C00006X" << QStringList{"C00006"};
+        QTest::newRow("whole query contains the name") << "XBIANCHI SPAX" << QStringList{"C00007"};
         QTest::newRow("two blanks make an empty word") << "ROSSI  BIANCHI" << all;
-        QTest::newRow("registry order, each once") << "verdi,rossi,ROSSI" << QStringList{"C00001", "C00003"};
-        QTest::newRow("star among words is no wildcard") << "ROSSI *" << QStringList{"C00001"};
+        QTest::newRow("registry order, each once") << "bianchi,rossi,ROSSI" << QStringList{"C00006", "C00007"};
+        QTest::newRow("star among words is no wildcard") << "ROSSI *" << QStringList{"C00006"};
         QTest::newRow("address, e-mail, telephone not searched") << "GARIBALDI CORSO.IT 5551234" << QStringList();
     }
 
@@ -225,17 +232,20 @@ private Q_SLOTS:
     {
         QFETCH(QString, keywords);
         QFETCH(QStringList, found);
+        home->writeDataFile("customer_C00005.xml", customerXml("C00005", ""));
         ModelFacade* facade = loadedFacade();
-        for (const char* name : {"mario rossi srl", "bianchi spa", "verdi & figli snc"})
+        for (const char* name : {"mario rossi srl", "bianchi spa", "àáèéìíòóùú snc"})
             registerCustomer(facade, name);
         registerCustomer(facade, "caffè del corso", {{EMAIL, "info@corso.it"}, {TELEPHONE, "06 5551234"}});
-        const QList<FieldMap*> hits = facade->search(keywords);
+        registerCustomer(facade, "bar città");
+        registerCustomer(facade, "citta' alta snc");
         QStringList codes;
-        for (FieldMap* hit : hits) {
-            QCOMPARE(hit->keys(), (QStringList{ADDRESS, CODE, EMAIL, MOBILE_PHONE, RAGIONE_S, TELEPHONE})); // a summary
-            codes << hit->value(CODE);
+        for (const CustomerSummary& hit : facade->search(keywords)) {
+            codes << hit.code;
+            if (hit.code == "C00009") // the columns of the result table
+                QCOMPARE((QStringList{hit.name, hit.telephone, hit.email, hit.address}),
+                         (QStringList{"CAFFÈ DEL CORSO", "06 5551234", "INFO@CORSO.IT", "VIA GARIBALDI 7"}));
         }
-        qDeleteAll(hits);
         QCOMPARE(codes, found);
     }
 };

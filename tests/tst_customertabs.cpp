@@ -17,7 +17,10 @@ const QMap<QString, Fields> customerOfCode = {
     {"C00002", {{CODE, "C00002"}, {RAGIONE_S, "BIANCHI SUPERMERCATI SPA"}, {ADDRESS, "CORSO ITALIA 5"}, {LOCALITY, "MILANO"},
                 {CITY, "MI"}, {NAZIONE, "ITALIA"}, {FISCAL_CODE, "BNCLCU70A01F205X"}}},
     {"C00010", {{CODE, "C00010"}, {RAGIONE_S, "RICERCA VERDI SNC"}, {ADDRESS, "VIA PO 3"}, {LOCALITY, "TORINO"}, {CITY, "TO"},
-                {NAZIONE, "ITALIA"}, {PIVA, "09876543210"}}}};
+                {NAZIONE, "ITALIA"}, {PIVA, "09876543210"}}},
+    // a code written by hand: by number it comes before C00010, by text after it
+    {"C9", {{CODE, "C9"}, {RAGIONE_S, "ZETA NOVE SAS"}, {ADDRESS, "VIA NOVE 9"}, {LOCALITY, "BARI"}, {CITY, "BA"},
+            {NAZIONE, "ITALIA"}, {PIVA, "09999999999"}}}};
 
 // The form's editor of each key on the management tab.
 const Fields editorOfKey = {
@@ -49,12 +52,15 @@ class TestCustomerTabs : public QObject
             driver->type(editorOfKey.value(it.key()), it.value());
     }
     void search(const QString& keywords) { showTab(1); driver->type("keywordsLineEdit", keywords); }
-    QTableWidget* results() const { return driver->find<QTableWidget>("customerSearchTable"); }
+    QTableView* results() const { return driver->find<QTableView>("customerSearchTable"); }
+    QString cell(int row, int column) const { return results()->model()->index(row, column).data().toString(); }
     // Clicks a cell in the row of the customer named `name`.
     void clickRow(const QString& name, int column)
     {
-        const int row = results()->findItems(name, Qt::MatchExactly).value(0)->row();
-        QTest::mouseClick(results()->viewport(), Qt::LeftButton, {}, results()->visualItemRect(results()->item(row, column)).center());
+        const QModelIndexList found = results()->model()->match(results()->model()->index(0, 0), Qt::DisplayRole, name);
+        QVERIFY(!found.isEmpty());
+        const QModelIndex index = results()->model()->index(found.first().row(), column);
+        QTest::mouseClick(results()->viewport(), Qt::LeftButton, {}, results()->visualRect(index).center());
     }
     // The customer panel of the invoice tab.
     QStringList panel() const
@@ -120,7 +126,7 @@ private Q_SLOTS:
         for (auto it = typed.cbegin(); it != typed.cend(); ++it)
             QCOMPARE(text(editorOfKey.value(it.key())), it.value());
         QCOMPARE(driver->find<QLabel>("customerCodeLineEdit")->text(), "C00011");
-        QCOMPARE(model()->getCustomerCodes().size(), 3);
+        QCOMPARE(model()->getCustomerCodes().size(), 4);
     }
 
     // What is typed comes back upper-cased into its editor; the tax code alone is enough.
@@ -142,9 +148,12 @@ private Q_SLOTS:
         QCOMPARE(driver->window()->statusBar()->currentMessage(), "Cliente C00011 aggiunto");
         QCOMPARE(driver->find<QLabel>("customerCodeLineEdit")->text(), QString());
         QCOMPARE(driver->window()->focusWidget(), driver->find<QLineEdit>("RS_CustomerLineEdit"));
+        // the blank item, then the codes by number, the new one last
+        QStringList listed;
         auto* combo = driver->find<QComboBox>("customerCodeCombo");
-        QCOMPARE(combo->count(), 5); // the blank item, the three loaded codes and the new one
-        QCOMPARE(combo->itemText(4), "C00011");
+        for (int i = 0; i < combo->count(); ++i)
+            listed << combo->itemText(i);
+        QCOMPARE(listed, (QStringList{" ", "C00001", "C00002", "C9", "C00010", "C00011"}));
         QVERIFY(formEmpty());
         const QByteArray record = saved("C00011");
         QVERIFY(record.contains("<field name=\"RAGIONE_S\">PIPPO SAS</field>"));
@@ -212,8 +221,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("keywords");
         QTest::addColumn<QStringList>("codes");
         QTest::newRow("name fragment") << "rossi" << QStringList{"C00001"};
-        QTest::newRow("code fragment") << "c0000" << QStringList{"C00001", "C00002"};
-        QTest::newRow("everyone") << "*" << QStringList{"C00001", "C00002", "C00010"};
+        QTest::newRow("everyone") << "*" << QStringList{"C00001", "C00002", "C00010", "C9"};
         QTest::newRow("no match") << "neri" << QStringList{};
         // "RICERCA PER PAROLA CHIAVE": the names holding "RICERCA" or "PER" are found
         QTest::newRow("initial keywords text") << QString() << QStringList{"C00002", "C00010"};
@@ -226,16 +234,17 @@ private Q_SLOTS:
             click("customerSearch");
         } else {
             search("*");
-            QCOMPARE(results()->rowCount(), 3);
+            QCOMPARE(results()->model()->rowCount(), 4);
             search(keywords);
         }
         // each row shows the customer whose code is in its header
         QStringList found;
-        for (int row = 0; row < results()->rowCount(); ++row) {
-            found << results()->verticalHeaderItem(row)->text();
+        for (int row = 0; row < results()->model()->rowCount(); ++row) {
+            found << results()->model()->headerData(row, Qt::Vertical).toString();
             const Fields customer = customerOfCode.value(found.last());
-            QCOMPARE((QStringList{results()->item(row, 0)->text(), results()->item(row, 1)->text(), results()->item(row, 2)->text()}),
-                     (QStringList{customer.value(RAGIONE_S), customer.value(MOBILE_PHONE), customer.value(TELEPHONE)}));
+            QCOMPARE((QStringList{cell(row, 0), cell(row, 1), cell(row, 2), cell(row, 3), cell(row, 4)}),
+                     (QStringList{customer.value(RAGIONE_S), customer.value(MOBILE_PHONE), customer.value(TELEPHONE),
+                                  customer.value(ADDRESS), customer.value(EMAIL)}));
         }
         found.sort();
         QTEST(found, "codes");
@@ -246,9 +255,10 @@ private Q_SLOTS:
         search("*");
         clickRow("RICERCA VERDI SNC", 0);
         clickRow("MARIO ROSSI SRL", 3);
-        QCOMPARE(results()->selectedItems().size(), 5); // the whole row, and only that
-        for (const QTableWidgetItem* item : results()->selectedItems())
-            QCOMPARE(results()->item(item->row(), 0)->text(), "MARIO ROSSI SRL");
+        const QModelIndexList selected = results()->selectionModel()->selectedIndexes();
+        QCOMPARE(selected.size(), 5); // the whole row, and only that
+        for (const QModelIndex& index : selected)
+            QCOMPARE(cell(index.row(), 0), "MARIO ROSSI SRL");
         click("loadSearchCustomerButton");
 
         auto* label = driver->find<QLabel>("loadSearchOkLabel");
@@ -323,7 +333,7 @@ private Q_SLOTS:
         QCOMPARE(groupShown(), "add");
         QVERIFY(formEmpty());
         QCOMPARE(panel().first(), finalName);
-        QCOMPARE(model()->getCustomerCodes().size(), 3);
+        QCOMPARE(model()->getCustomerCodes().size(), 4);
         QVERIFY(saved("C00001").contains("<field name=\"RAGIONE_S\">" + finalName.toUtf8() + "</field>"));
     }
 
@@ -341,7 +351,7 @@ private Q_SLOTS:
         QCOMPARE(driver->boxes().size(), 2);
         QCOMPARE(driver->boxes().first().text, "Conferma l'operazione di annullamento dei dati correnti ?");
         QCOMPARE(current(CODE), "C00011");
-        QCOMPARE(model()->getCustomerCodes().size(), 3);
+        QCOMPARE(model()->getCustomerCodes().size(), 4);
     }
 };
 

@@ -7,8 +7,12 @@
 #include "ui_trasportodialog.h"
 
 #include "companykeys.h"
+#include "customercode.h"
+#include "customersearchmodel.h"
 #include "modelfacade.h"
 #include "questions.h"
+
+#include <QStringListModel>
 
 namespace {
 
@@ -57,18 +61,6 @@ const QStringList keysEmptiedWhenRefused = {RAGIONE_S, PIVA,      ADDRESS, FISCA
 const QStringList keysOfMarkedCaptions = {RAGIONE_S, PIVA, ADDRESS,      FISCAL_CODE, CAP,     LOCALITY, CITY,
                                           TELEPHONE, FAX,  MOBILE_PHONE, EMAIL,       WEBSITE, NOTE};
 
-struct SearchColumn
-{
-    const QString& key;
-    const char* header;
-    int width;
-};
-
-const SearchColumn searchColumns[] = {
-    {RAGIONE_S, "RAGIONE SOCIALE", 180}, {MOBILE_PHONE, "NUMERO CELLULARE", 130}, {TELEPHONE, "NUMERO TELEFONO", 130},
-    {ADDRESS, "INDIRIZZO", 220},         {EMAIL, "E-MAIL", 220},
-};
-
 const QString refusedStyle = QStringLiteral("color:rgb(255, 0, 0);");
 const QString acceptedStyle = QStringLiteral("color:rgb(2,2,2);");
 const QString clearedStyle = QStringLiteral("color: rgb(2, 2, 2);");
@@ -103,6 +95,21 @@ void showRestoredInvoiceCustomer(MyClass* window)
         window->updateSelectedCustomer(model->invoiceCustomerFields());
 }
 
+// Codes in the order of their numbers: C100000 after C99999, not after C10000.
+QStringList sortedCodes(const QStringList& codes)
+{
+    std::vector<std::pair<qint64, QString>> numbered;
+    numbered.reserve(codes.size());
+    for (const QString& code : codes)
+        numbered.emplace_back(CustomerCode::number(code), code);
+    std::sort(numbered.begin(), numbered.end());
+    QStringList sorted;
+    sorted.reserve(codes.size());
+    for (auto& [number, code] : numbered)
+        sorted.append(std::move(code));
+    return sorted;
+}
+
 } // namespace
 
 void MyClass::buildCustomerFormTables()
@@ -124,7 +131,7 @@ void MyClass::connectCustomerTabs()
     connect(form->note_CustomerTextField, &QTextEdit::textChanged, this, &MyClass::setCustomerNote);
     connect(form->customerSearch, &QPushButton::clicked, this, &MyClass::searchCustomer);
     connect(form->keywordsLineEdit, &QLineEdit::returnPressed, this, &MyClass::searchCustomer);
-    connect(form->customerSearchTable, &QTableWidget::itemClicked, this, &MyClass::handleRowSelectionOnSearchCustTable);
+    connect(form->customerSearchTable, &QTableView::clicked, this, &MyClass::handleRowSelectionOnSearchCustTable);
     connect(form->loadSearchCustomerButton, &QPushButton::clicked, this, &MyClass::loadSearchedCustomer);
     connect(form->editSearchCustomerButton, &QPushButton::clicked, this, &MyClass::handleCustomerModification);
     connect(form->addCustomerButton, &QPushButton::clicked, this, &MyClass::addCustomer);
@@ -137,67 +144,34 @@ void MyClass::connectCustomerTabs()
 
 void MyClass::setupCustomerSearchColumns()
 {
-    QTableWidget* table = form->customerSearchTable;
-    table->setColumnCount(int(std::size(searchColumns)));
+    QTableView* table = form->customerSearchTable;
+    table->setModel(searchResults);
+    // a click selects the whole row: the row is the customer
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->horizontalHeader()->setHighlightSections(false); // bold titles would not fit their columns
-    for (int column = 0; column < table->columnCount(); ++column) {
-        table->setHorizontalHeaderItem(column, new QTableWidgetItem(QString::fromLatin1(searchColumns[column].header)));
-        table->setColumnWidth(column, searchColumns[column].width);
-    }
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    for (int column = 0; column < searchResults->columnCount(); ++column)
+        table->setColumnWidth(column, CustomerSearchModel::columnWidth(column));
 }
 
 void MyClass::searchCustomer()
 {
     form->loadSearchOkLabel->hide();
     deactivateCustomerEditing();
-    QTableWidget* table = form->customerSearchTable;
-    for (int row = table->rowCount() - 1; row >= 0; --row)
-        table->removeRow(row);
-
-    const QList<QMap<QString, QString>*> found = ModelFacade::instance()->search(form->keywordsLineEdit->text());
-    for (const QMap<QString, QString>* fields : found) {
-        if (!fields)
-            break;
-        const int row = table->rowCount();
-        table->insertRow(row);
-        for (int column = 0; column < table->columnCount(); ++column) {
-            auto* cell = new QTableWidgetItem(fields->value(searchColumns[column].key));
-            // read-only, but enabled: the view neither selects nor reports a disabled cell as
-            // selected, and "CARICA" finds the customer by the selected row
-            cell->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-            table->setItem(row, column, cell);
-        }
-        auto* header = new QTableWidgetItem(fields->value(CODE));
-        header->setFlags(Qt::ItemIsUserCheckable | Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-        table->setVerticalHeaderItem(row, header);
-    }
-    qDeleteAll(found);
+    searchResults->setResults(ModelFacade::instance()->search(form->keywordsLineEdit->text()));
 }
 
-void MyClass::handleRowSelectionOnSearchCustTable(QTableWidgetItem* item)
+void MyClass::handleRowSelectionOnSearchCustTable(const QModelIndex& index)
 {
-    QTableWidget* table = form->customerSearchTable;
-    for (int row = 0; row < table->rowCount(); ++row) {
-        for (int column = 0; column < table->columnCount(); ++column) {
-            if (QTableWidgetItem* cell = table->item(row, column))
-                cell->setSelected(item && row == item->row());
-        }
-    }
+    form->customerSearchTable->selectRow(index.row());
 }
 
 void MyClass::loadSearchedCustomer()
 {
-    QTableWidget* table = form->customerSearchTable;
-    for (int row = 0; row < table->rowCount(); ++row) {
-        for (int column = 0; column < table->columnCount(); ++column) {
-            const QTableWidgetItem* cell = table->item(row, column);
-            if (cell && cell->isSelected()) {
-                loadCustomer(table->verticalHeaderItem(row)->text(), false);
-                return;
-            }
-        }
-    }
-    loadCustomer(QString(), false);
+    const QModelIndexList rows = form->customerSearchTable->selectionModel()->selectedRows();
+    const auto first = std::min_element(rows.cbegin(), rows.cend(),
+                                        [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    loadCustomer(first != rows.cend() ? searchResults->codeOfRow(first->row()) : QString(), false);
 }
 
 void MyClass::loadCustomer(const QString& code, bool quiet)
@@ -384,9 +358,14 @@ void MyClass::fillCustomerCodeCombo()
     QComboBox* combo = form->customerCodeCombo;
     const QSignalBlocker quiet(combo);
     combo->setEditable(true);
-    combo->clear();
-    combo->addItem(QStringLiteral(" "));
-    combo->addItems(ModelFacade::instance()->getCustomerCodes());
+    // one list for the model rather than an item object per code
+    auto* codes = qobject_cast<QStringListModel*>(combo->model());
+    if (!codes) {
+        codes = new QStringListModel(combo);
+        combo->setModel(codes);
+    }
+    codes->setStringList(QStringList{QStringLiteral(" ")} + sortedCodes(ModelFacade::instance()->getCustomerCodes()));
+    combo->setCurrentIndex(0);
 }
 
 void MyClass::setRS_Field() { sendCustomerEditor(RAGIONE_S); }

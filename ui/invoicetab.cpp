@@ -347,7 +347,7 @@ void MyClass::addLineItemRow()
     const int row = table->rowCount();
     const QSignalBlocker quiet(table); // empty new cells are no edits
     table->setRowCount(row + 1);
-    auto* unit = new UmComboBox(row, unitColumn, -1);
+    auto* unit = new UmComboBox(row, unitColumn, -1, table->viewport());
     unit->addItems(ModelFacade::unitList());
     for (int column = 0; column < table->columnCount(); ++column) {
         if (column == unitColumn)

@@ -5,8 +5,11 @@
 #include "ui_myclass.h"
 #include "ui_trasportodialog.h"
 
+#include "customersearchmodel.h"
+#include "lineitem.h"
 #include "modelfacade.h"
 #include "questions.h"
+#include "umcombobox.h"
 
 #include <QCloseEvent>
 #include <QDate>
@@ -16,6 +19,17 @@
 namespace {
 
 const QString iconPath = QStringLiteral(":/MyClass/Resources/tack.ico");
+
+// Container backgrounds come from palettes, not style sheets: a style sheet on a container
+// reaches every drop-down list inside it, and sends every widget within, each line item's
+// unit combo too, through the slower style-sheet style.
+void paintBackground(QWidget* widget, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
 
 } // namespace
 
@@ -27,12 +41,18 @@ MyClass::MyClass(QWidget* parent, Qt::WindowFlags flags)
       dlgDate(std::make_unique<QDialog>()),
       aziendaForm(std::make_unique<Ui::EditAziendaDialog>()),
       trasportoForm(std::make_unique<Ui::TrasportoDialog>()),
-      dateForm(std::make_unique<Ui::DateDialog>())
+      dateForm(std::make_unique<Ui::DateDialog>()),
+      searchResults(new CustomerSearchModel(this))
 {
     form->setupUi(this);
     setFixedSize(959, 713);
+    paintBackground(form->centralWidget, QColor(195, 195, 195));
+    for (QWidget* page : {form->tab, form->tab_2, form->tab_4})
+        paintBackground(page, QColor(224, 223, 238));
 
     form->lineItemsTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    form->lineItemsTable->setItemDelegateForColumn(int(ModelFacade::lineItemFieldKeys().indexOf(LineItemKey::um)),
+                                                   new UmComboBoxDelegate(form->lineItemsTable));
     form->customerSearchTable->setSelectionMode(QAbstractItemView::SingleSelection);
     setupLineItemColumns(1.0);
     setupCustomerSearchColumns();

@@ -12,11 +12,12 @@ class TrasportoDialog;
 class DateDialog;
 } // namespace Ui
 
+class CustomerSearchModel;
 class QDialog;
 class QLabel;
 class QLineEdit;
 class QPrinter;
-class QTableWidgetItem;
+class QModelIndex;
 class UmComboBox;
 
 // The main window: the invoice tab, the customer search and customer management tabs,
@@ -85,7 +86,7 @@ public Q_SLOTS:
 
     // Customer tabs
     void searchCustomer();
-    void handleRowSelectionOnSearchCustTable(QTableWidgetItem* item);
+    void handleRowSelectionOnSearchCustTable(const QModelIndex& index);
     void loadSearchedCustomer();
     void handleCustomerModification();
     void handleConfirmEditCustomer();
@@ -199,5 +200,6 @@ private:
     QMap<QString, QLineEdit*> customerEditorOfKey;   // all the form's line editors
     QMap<QString, QLabel*> customerCaptionOfKey;     // their captions, and the note's
     QMap<QString, QLineEdit*> companyEditorOfKey;
+    CustomerSearchModel* const searchResults;
     int rowHeight = 20;
 };

@@ -1,6 +1,7 @@
 #include "umcombobox.h"
 
-UmComboBox::UmComboBox(int row, int column, int lineItemId) : row(row), column(column), lineItemId(lineItemId)
+UmComboBox::UmComboBox(int row, int column, int lineItemId, QWidget* viewport)
+    : QComboBox(viewport), row(row), column(column), lineItemId(lineItemId)
 {
     connect(this, &QComboBox::currentIndexChanged, this, &UmComboBox::handleIndexChange);
 }
@@ -8,4 +9,10 @@ UmComboBox::UmComboBox(int row, int column, int lineItemId) : row(row), column(c
 void UmComboBox::handleIndexChange(int /*index*/)
 {
     Q_EMIT valueChanged(this);
+}
+
+void UmComboBoxDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                                              const QModelIndex& /*index*/) const
+{
+    editor->setGeometry(option.rect);
 }
