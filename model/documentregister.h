@@ -1,0 +1,83 @@
+#pragma once
+
+#include "invoicedata.h"
+
+#include <QDate>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+// The register of issued documents: one record file per document in the data directory,
+// "document_<sequence>_<year>_<number>.xml" (document_FT_2026_000042.xml), numbered
+// progressively per year and per sequence. FATTURA, FATTURA ACCOMPAGNATORIA and NOTA DI
+// DEBITO share the invoices' sequence "FT"; NOTA DI CREDITO has "NC", DOCUMENTO DI
+// TRASPORTO "DDT". An issued document is never changed. The document being typed is kept
+// as a draft record ("draft_0.xml") so that a crash loses at most its last seconds.
+//
+// Listing reads only file names; a document's file is read when it is opened, and the
+// summaries the register shows are read once and kept.
+class DocumentRegister final : public QObject
+{
+    Q_OBJECT
+
+public:
+    // One line of the register as the DOCUMENTI tab shows it.
+    struct Entry
+    {
+        QString id;          // the record id: "FT_2026_000042"
+        QString sequence;    // "FT", "NC", "DDT"
+        int year = 0;
+        int number = 0;
+        QString docType;
+        QDate date;
+        QString customerCode;
+        QString customerName;
+        double totale = 0;
+        bool readable = true;   // false: the file could not be read; its number stays taken
+        bool duplicate = false; // another file claims the same sequence, year and number
+    };
+
+    enum class IssueResult {
+        Issued,            // written, with its directory synced
+        NumberTaken,       // that number is already issued in the sequence and year
+        InvalidNumber,     // 0, negative or more than 9 digits
+        EarlierThanLast,   // dated before the last issued document of the sequence: ask first
+        NotWritten,        // the record could not be written (reason in failure())
+    };
+
+    explicit DocumentRegister(QObject* parent = nullptr);
+
+    static QString sequenceOf(const QString& docType);
+    static QString recordIdOf(const QString& sequence, int year, int number);
+
+    // Lists the document files of the data directory by name (nothing is read).
+    void load();
+    // The next free number of the sequence of `docType` in `year`: past every number
+    // issued, readable or not.
+    int nextNumber(const QString& docType, int year) const;
+    // Issues `document` (its number, date and type decide its record). With
+    // `confirmedEarlierDate` a date before the last issued one of the sequence is accepted.
+    IssueResult issue(const InvoiceData& document, bool confirmedEarlierDate = false);
+    QString failure() const;
+    bool isIssued(const QString& docType, int year, int number) const;
+
+    // The documents of a year, newest first; with `text`, those whose customer name or code,
+    // number or total contains it (over all years when `year` is 0).
+    QList<Entry> entries(int year) const;
+    QList<Entry> search(const QString& text, int year = 0) const;
+    QList<int> years() const;
+    // Reads one issued document; empty when its file cannot be read.
+    std::optional<InvoiceData> open(const QString& id) const;
+
+    // The draft of the document being typed.
+    bool saveDraft(const InvoiceData& draft);
+    std::optional<InvoiceData> loadDraft() const;
+    bool discardDraft();
+
+Q_SIGNALS:
+    void documentIssued(const QString& id);
+
+private:
+    // implementation's own
+};
