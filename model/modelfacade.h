@@ -1,5 +1,6 @@
 #pragma once
 
+#include "backup.h"
 #include "invoice.h"
 
 #include <QList>
@@ -28,9 +29,10 @@ public:
     // Persistence
     bool loadPersistentData();
     bool savePersistentData();
-    // Backups: see Backup::exportArchive and Backup::importArchive for the results.
-    int exportData(const QString& fileName);
-    int importData(const QString& fileName);
+    // Backups of the record files (see Backup::exportArchive and Backup::importArchive for
+    // the results). They touch no object of the model, so they may run on any thread.
+    static Backup::Result exportData(const QString& fileName, const Backup::Progress& progress = {});
+    static Backup::Result importData(const QString& fileName, const Backup::Progress& progress = {});
 
     // Customer registry
     QString getNewCustomerCode();
