@@ -150,10 +150,31 @@ public:
     Q_DISABLE_COPY_MOVE(DirectoryHandle)
 };
 
-// Creates `name` in the directory, never over an existing file; 0 or the errno.
-int writeNewFile(int directory, const QString& name, const QByteArray& bytes)
+// When the record `name` of the current directory holds exactly `bytes`, links it into the
+// staging directory instead of writing it again: restoring over records that did not
+// change then neither rewrites them nor frees their blocks when the old directory goes.
+bool linkUnchanged(int current, int staging, const QByteArray& name, const QByteArray& bytes)
 {
-    const int fd = ::openat(directory, QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int fd = ::openat(current, name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info {};
+    bool same = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size == bytes.size();
+    if (same) {
+        QByteArray old(bytes.size() + 1, Qt::Uninitialized);
+        qint64 got = 0;
+        for (ssize_t n = 1; n > 0 && got < old.size(); got += n)
+            n = ::read(fd, old.data() + got, size_t(old.size() - got));
+        same = got == bytes.size() && std::equal(bytes.cbegin(), bytes.cend(), old.cbegin());
+    }
+    ::close(fd);
+    return same && ::linkat(current, name.constData(), staging, name.constData(), 0) == 0;
+}
+
+// Creates `name` in the directory, never over an existing file; 0 or the errno.
+int writeNewFile(int directory, const QByteArray& name, const QByteArray& bytes)
+{
+    const int fd = ::openat(directory, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
         return errno;
     const char* data = bytes.constData();
@@ -200,8 +221,9 @@ bool exchangeDirectories(const QString& staged, const QString& current)
 // Reads, checks and writes every record into `staging`, then makes them durable with one
 // sync of the file system instead of one per file.
 Backup::Result stageRecords(const QString& archive, const ZipReader& reader, const std::vector<RecordEntry>& records,
-                            const QString& staging, const Backup::Progress& progress)
+                            const QString& current, const QString& staging, const Backup::Progress& progress)
 {
+    const DirectoryHandle currentDirectory(current);
     const DirectoryHandle directory(staging);
     if (directory.fd < 0)
         return failed(archive, Reason::cannotWrite(), staging);
@@ -224,10 +246,13 @@ Backup::Result stageRecords(const QString& archive, const ZipReader& reader, con
         QString error;
         if (!RecordXml::parse(bytes, &fields, &error))
             return refused(archive, Reason::damaged(record.fileName), error);
-        if (const int error = writeNewFile(directory.fd, record.fileName, bytes)) {
-            if (error == EEXIST)
-                return refused(archive, Reason::twice(record.fileName));
-            return failed(archive, Reason::written(error), staging + QLatin1Char('/') + record.fileName);
+        const QByteArray name = QFile::encodeName(record.fileName);
+        if (!linkUnchanged(currentDirectory.fd, directory.fd, name, bytes)) {
+            if (const int error = writeNewFile(directory.fd, name, bytes)) {
+                if (error == EEXIST)
+                    return refused(archive, Reason::twice(record.fileName));
+                return failed(archive, Reason::written(error), staging + QLatin1Char('/') + record.fileName);
+            }
         }
         if (progress)
             progress(qint64(done + 1), qint64(records.size()));
@@ -332,7 +357,7 @@ Result importArchive(const QString& archive, const QString& dataDir, const QStri
     QTemporaryDir staging(target + QStringLiteral("-import-XXXXXX"));
     if (!staging.isValid())
         return failed(archive, Reason::cannotWrite(), staging.errorString());
-    if (Result staged = stageRecords(archive, reader, records, staging.path(), progress); staged.code != 0)
+    if (Result staged = stageRecords(archive, reader, records, target, staging.path(), progress); staged.code != 0)
         return staged;
     ::chmod(QFile::encodeName(staging.path()).constData(), targetInfo.st_mode & 07777);
     if (!exchangeDirectories(staging.path(), target))

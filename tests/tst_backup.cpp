@@ -335,7 +335,7 @@ void TestBackup::exportThenImport_restoresExactlyTheRecords()
              (QStringList{QStringLiteral("data/company_AZ0001.xml"), QStringLiteral("data/customer_C00001.xml")}));
 
     home->writeDataFile(QStringLiteral("customer_C00002.xml"), record(QStringLiteral("C00002")));
-    home->writeDataFile(QStringLiteral("customer_C00001.xml"), record(QStringLiteral("C00001"), QStringLiteral("CAMBIATO")));
+    home->writeDataFile(QStringLiteral("customer_C00001.xml"), record(QStringLiteral("C00001"), QStringLiteral("ROSSO")));
     QCOMPARE(Backup::importArchive(archive, dataDirPath(), recordTypes).code, 0);
     QCOMPARE(snapshot(dataDirPath()), records);
 
