@@ -49,9 +49,11 @@ Backup::Result runWithProgress(const QString& label, const std::function<Backup:
             promise.setProgressValue(int(done));
         }));
     }));
-    // The dialog closes when the work ends; closed earlier with Esc, it comes back.
-    while (!watcher.future().isFinished())
+    // Shown at least once, even for work that ends at once, so that it always looks the
+    // same; it closes when the work ends, and closed earlier with Esc, it comes back.
+    do
         Questions::runDialog(dialog);
+    while (!watcher.future().isFinished());
     return watcher.future().result();
 }
 
