@@ -5,6 +5,7 @@
 #include "companykeys.h"
 #include "customercode.h"
 #include "lineitem.h"
+#include "paths.h"
 #include "preferencekeys.h"
 #include "preferencevalue.h"
 #include "recordstore.h"
@@ -228,14 +229,14 @@ ModelFacade::SaveFailure ModelFacade::saveFailure() const
     return lastFailure;
 }
 
-int ModelFacade::exportData(const QString& fileName)
+Backup::Result ModelFacade::exportData(const QString& fileName, const Backup::Progress& progress)
 {
-    return Backup::exportArchive(fileName);
+    return Backup::exportArchive(fileName, dataDirPath(), {customerType, companyType, preferenceType}, progress);
 }
 
-int ModelFacade::importData(const QString& fileName)
+Backup::Result ModelFacade::importData(const QString& fileName, const Backup::Progress& progress)
 {
-    return Backup::importArchive(fileName);
+    return Backup::importArchive(fileName, dataDirPath(), {customerType, companyType, preferenceType}, progress);
 }
 
 // ---- Own company

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "customerlist.h"
+#include "backup.h"
 #include "invoice.h"
 
 #include <QList>
@@ -44,9 +45,10 @@ public:
     SaveFailure saveFailure() const;
     // Some confirmed change is only in memory: its write failed, and the next save retries it.
     bool hasUnsavedRecords() const;
-    // Backups: see Backup::exportArchive and Backup::importArchive for the results.
-    int exportData(const QString& fileName);
-    int importData(const QString& fileName);
+    // Backups of the record files (see Backup::exportArchive and Backup::importArchive for
+    // the results). They touch no object of the model, so they may run on any thread.
+    static Backup::Result exportData(const QString& fileName, const Backup::Progress& progress = {});
+    static Backup::Result importData(const QString& fileName, const Backup::Progress& progress = {});
 
     // Customer registry
     QString getNewCustomerCode();

@@ -8,7 +8,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools      # Qt 6: Core, Gui, Widgets, PrintSupport, Xml, Test, uic, moc
     qt6-translations-l10n                # Qt's own buttons and dialogs in Italian
     libgl-dev                            # needed by Qt 6 Gui's CMake files
-    zip unzip                            # backup archives
+    libzip-dev pkgconf                   # backup archives
+    zip unzip                            # the backup tests make and check archives with them
     xvfb xauth                           # a display for running the window without a desktop
     fonts-liberation fonts-dejavu-core   # fonts with the metrics of the printed page
     locales                              # the tests parse numbers under several locales

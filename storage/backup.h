@@ -1,26 +1,40 @@
 #pragma once
 
-#include <QDir>
 #include <QString>
+#include <QStringList>
 
-// Backups of the data directory as zip archives, made and read by Info-ZIP's zip and unzip.
+#include <functional>
+
+// Backups of the record files of a data directory as zip archives, written and read in
+// memory through libzip: no archiver program, nothing unpacked outside the data
+// directory's own file system.
 namespace Backup {
 
-// 0 when the archive holds the data directory; -1 without a data directory; a positive
-// value when the archiver failed (2: it could not be started, 1: it crashed).
-int exportArchive(const QString& archive);
-// 0 when the records of the archive have replaced those of the data directory; -1 on any
-// failure, and then the data directory is exactly as it was.
-int importArchive(const QString& archive);
+struct Result
+{
+    int code = 0;
+    // Why it failed, in Italian, fit to be shown to the user; empty on success.
+    QString reason;
+};
+
+// Called with the records handled so far and the number to handle, from the thread that
+// runs the export or import.
+using Progress = std::function<void(qint64 done, qint64 total)>;
+
+// True for the exact name of a record file, "<type>_<id>.xml" with one of `recordTypes`:
+// not the leftovers of an interrupted save, nor any other file.
+bool isRecordFileName(const QString& fileName, const QStringList& recordTypes);
+
+// Writes the record files of `dataDir` into `archive`, replacing it only once the new
+// archive is complete. Code 0; -1 when there is no data directory or no record in it;
+// 1 when the records cannot be read or the archive cannot be written.
+Result exportArchive(const QString& archive, const QString& dataDir, const QStringList& recordTypes,
+                     const Progress& progress = {});
+
+// Replaces the records of `dataDir` (or of the directory it links to) with those of
+// `archive`, all of them or none. Code 0, or -1 with the reason when the archive is refused
+// or the records cannot be put in place; the data directory is then exactly as it was.
+Result importArchive(const QString& archive, const QString& dataDir, const QStringList& recordTypes,
+                     const Progress& progress = {});
 
 } // namespace Backup
-
-// Creates a new directory "<stem><n+1>", "<stem><n+2>", … in `parent`, readable by its
-// owner only, and returns its name; an existing entry is never reused. Empty when none
-// could be created.
-QString findNewDirToCreate(QDir parent, QString stem, int n);
-// Follows the first subdirectory at each level, links left aside, down to a directory
-// without subdirectories.
-QDir getImportedDataDir(QDir start);
-// Replaces the files of `to` with the regular files of `from`: 0, or -1 with `to` unchanged.
-int copyImportedFiles(QDir from, QDir to);

@@ -68,6 +68,7 @@ private Q_SLOTS:
         qInstallMessageHandler(testLogHandler);
         Questions::setAnswerer({});
         Questions::setFileChooser({});
+        Questions::setDialogRunner({});
     }
 
     // A first run, without even the program's directory: closing the window saves all.
@@ -141,8 +142,13 @@ private Q_SLOTS:
         QList<QMessageBox::StandardButton> answers = {QMessageBox::Ok, QMessageBox::Cancel};
         QStringList boxes;
         Questions::setAnswerer([&](QMessageBox& box) {
-            boxes << box.text().trimmed() + (box.icon() == QMessageBox::Critical ? " (critical)" : "");
+            boxes << box.text().trimmed() + (box.icon() == QMessageBox::Critical ? " (critical): " + box.informativeText() : "");
             return int(answers.isEmpty() ? QMessageBox::Ok : answers.takeFirst());
+        });
+        QStringList progress;
+        Questions::setDialogRunner([&](QDialog& dialog) {
+            progress << qobject_cast<QProgressDialog*>(&dialog)->labelText();
+            return dialog.exec();
         });
         QStringList chosen = {archive, "", "", notAnArchive, archive};
         Questions::setFileChooser([&](QFileDialog&) { return chosen.isEmpty() ? QString() : chosen.takeFirst(); });
@@ -173,7 +179,11 @@ private Q_SLOTS:
         QVERIFY(chosen.isEmpty());
         const QString question = "L'operazione cancellera' i dati precedentemente salvati  e riavviera' l'applicazione. Continuare ?";
         QCOMPARE(boxes, (QStringList{"Dati salvati con successo", question, question, question,
-                                     "Si e' verificato un errore durante il ripristino dei dati (critical)", question}));
+                                     "Si e' verificato un errore durante il ripristino dei dati (critical): "
+                                     "Il file scelto non e' un archivio zip leggibile.",
+                                     question}));
+        QCOMPARE(progress, (QStringList{"Esportazione dei dati in corso...", "Ripristino dei dati in corso...",
+                                        "Ripristino dei dati in corso..."}));
         QCOMPARE(codesAfterRestore, QStringList{"C00001"});
         QCOMPARE(savesLogged, 1); // the restore skipped the save of the first cycle
         QVERIFY(!QFile::exists(dataFile("customer_C00002.xml")));

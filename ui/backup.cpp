@@ -7,6 +7,11 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QFileDialog>
+#include <QFutureWatcher>
+#include <QProgressDialog>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <functional>
 
 namespace {
 
@@ -20,6 +25,38 @@ QString chooseArchive(QFileDialog::AcceptMode mode)
     return Questions::chooseFile(dialog);
 }
 
+// Runs the backup work on a worker thread behind a modal progress dialog, so that the
+// window keeps painting, and returns its result.
+Backup::Result runWithProgress(const QString& label, const std::function<Backup::Result(const Backup::Progress&)>& work)
+{
+    QProgressDialog dialog;
+    dialog.setLabelText(label);
+    dialog.setCancelButton(nullptr); // half a restore is never left behind, so there is nothing to cancel
+    dialog.setAutoReset(false);
+    dialog.setAutoClose(false);
+    dialog.setMinimumDuration(0);
+    dialog.setRange(0, 0); // busy, until the number of records is known
+    QFutureWatcher<Backup::Result> watcher;
+    QObject::connect(&watcher, &QFutureWatcherBase::progressRangeChanged, &dialog, &QProgressDialog::setRange);
+    QObject::connect(&watcher, &QFutureWatcherBase::progressValueChanged, &dialog, &QProgressDialog::setValue);
+    QObject::connect(&watcher, &QFutureWatcherBase::finished, &dialog, &QDialog::accept);
+    watcher.setFuture(QtConcurrent::run([work](QPromise<Backup::Result>& promise) {
+        qint64 range = -1;
+        promise.addResult(work([&promise, &range](qint64 done, qint64 total) {
+            if (total != range)
+                promise.setProgressRange(0, int(total));
+            range = total;
+            promise.setProgressValue(int(done));
+        }));
+    }));
+    // Shown at least once, even for work that ends at once, so that it always looks the
+    // same; it closes when the work ends, and closed earlier with Esc, it comes back.
+    do
+        Questions::runDialog(dialog);
+    while (!watcher.future().isFinished());
+    return watcher.future().result();
+}
+
 } // namespace
 
 void MyClass::exportData()
@@ -28,9 +65,10 @@ void MyClass::exportData()
     const QString archive = chooseArchive(QFileDialog::AcceptSave);
     if (archive.isEmpty())
         return;
-    ModelFacade* model = ModelFacade::instance();
-    model->savePersistentData(); // the archive holds what is on screen now
-    const int result = model->exportData(archive);
+    ModelFacade::instance()->savePersistentData(); // the archive holds what is on screen now
+    const int result = runWithProgress(QStringLiteral("Esportazione dei dati in corso..."), [archive](const Backup::Progress& progress) {
+                           return ModelFacade::exportData(archive, progress);
+                       }).code;
 
     QMessageBox box;
     box.setStandardButtons(QMessageBox::Ok);
@@ -57,9 +95,14 @@ void MyClass::importData()
     const QString archive = chooseArchive(QFileDialog::AcceptOpen);
     if (archive.isEmpty())
         return;
-    if (ModelFacade::instance()->importData(archive) != 0) {
-        Questions::notify(nullptr, QMessageBox::Critical,
-                          QStringLiteral("Si e' verificato un errore durante il ripristino dei dati"));
+    const Backup::Result result = runWithProgress(QStringLiteral("Ripristino dei dati in corso..."), [archive](const Backup::Progress& progress) {
+        return ModelFacade::importData(archive, progress);
+    });
+    if (result.code != 0) {
+        QMessageBox box(QMessageBox::Critical, QString(), QStringLiteral("Si e' verificato un errore durante il ripristino dei dati"),
+                        QMessageBox::Ok);
+        box.setInformativeText(result.reason);
+        Questions::ask(box);
         return;
     }
     // The next cycle reads the restored records; saving now would overwrite them.

@@ -27,7 +27,8 @@ QString chooseFile(QFileDialog& dialog);
 // Replaces showing file dialogs; an empty function restores it.
 void setFileChooser(std::function<QString(QFileDialog&)> chooser);
 
-// Runs a dialog modally (print dialog, print preview): its result, or what the runner returns.
+// Runs a dialog modally (print dialog, print preview, backup progress): its result, or what
+// the runner returns.
 int runDialog(QDialog& dialog);
 // Replaces running those dialogs; an empty function restores it.
 void setDialogRunner(std::function<int(QDialog&)> runner);
