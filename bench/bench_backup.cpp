@@ -53,11 +53,6 @@ void writePlainly(const QString& dir, const QMap<QString, QByteArray>& files)
     ::close(directory);
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 } // namespace
 

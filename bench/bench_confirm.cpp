@@ -50,10 +50,6 @@ int main(int argc, char* argv[])
         bareTimes.push_back(bare);
         ratios.push_back(confirm / bare);
     }
-    const auto median = [](std::vector<double> values) {
-        std::sort(values.begin(), values.end());
-        return values[values.size() / 2];
-    };
     std::printf("customers: %d\n", count);
     std::printf("confirm one customer:     %8.2f ms\n", median(confirmTimes));
     std::printf("bare QSaveFile write:     %8.2f ms\n", median(bareTimes));

@@ -52,6 +52,7 @@ bool ModelFacade::loadPersistentData()
     qDebug() << "load persistent data";
     const RecordListing listing({customerType, companyType, preferenceType});
     listing.removeInterruptedWrites();
+    Backup::removeInterruptedImports(dataDirPath());
     nextCustomerCode = CustomerCode::initial;
     loadCustomers(listing);
     nextCustomerCode = getNewCustomerCode();

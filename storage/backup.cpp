@@ -5,6 +5,7 @@
 #include "zipwriter.h"
 
 #include <QDebug>
+#include <QRegularExpression>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -264,6 +265,8 @@ Backup::Result stageRecords(const QString& archive, const ZipReader& reader, con
 
 } // namespace
 
+const QString stagingSuffix = QStringLiteral("-import-");
+
 namespace Backup {
 
 bool isRecordFileName(const QString& fileName, const QStringList& recordTypes)
@@ -354,7 +357,7 @@ Result importArchive(const QString& archive, const QString& dataDir, const QStri
     // Staged beside the target, on its file system, so that the swap is a rename; removed
     // when the import ends, holding the new records after a failure or the old ones after
     // a success.
-    QTemporaryDir staging(target + QStringLiteral("-import-XXXXXX"));
+    QTemporaryDir staging(target + stagingSuffix + QStringLiteral("XXXXXX"));
     if (!staging.isValid())
         return failed(archive, Reason::cannotWrite(), staging.errorString());
     if (Result staged = stageRecords(archive, reader, records, target, staging.path(), progress); staged.code != 0)
@@ -365,6 +368,25 @@ Result importArchive(const QString& archive, const QString& dataDir, const QStri
     syncDirectory(QFileInfo(target).absolutePath());
     qDebug() << "imported" << records.size() << "records into" << target;
     return {};
+}
+
+int removeInterruptedImports(const QString& dataDir)
+{
+    const QFileInfo target(QFileInfo(dataDir).canonicalFilePath());
+    if (target.filePath().isEmpty())
+        return 0;
+    const QRegularExpression staging(QLatin1Char('^') + QRegularExpression::escape(target.fileName() + stagingSuffix)
+                                     + QStringLiteral("[A-Za-z0-9]{6}$"));
+    QDir parent = target.dir();
+    int removed = 0;
+    const QStringList names = parent.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks);
+    for (const QString& name : names) {
+        if (!staging.match(name).hasMatch())
+            continue;
+        qWarning() << "Removing what an interrupted import left behind:" << parent.filePath(name);
+        removed += QDir(parent.filePath(name)).removeRecursively() ? 1 : 0;
+    }
+    return removed;
 }
 
 } // namespace Backup

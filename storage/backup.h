@@ -37,4 +37,8 @@ Result exportArchive(const QString& archive, const QString& dataDir, const QStri
 Result importArchive(const QString& archive, const QString& dataDir, const QStringList& recordTypes,
                      const Progress& progress = {});
 
+// Removes what an import ended half-way (a crash, a kill) left beside the data directory:
+// only directories named like its staging directory. Returns how many were removed.
+int removeInterruptedImports(const QString& dataDir);
+
 } // namespace Backup

@@ -397,6 +397,13 @@ void TestBackup::linkedDataDir_staysALink()
     QCOMPARE(Backup::importArchive(fileOf(QStringLiteral("notazip.zip"), "RAGIONE_S=ROSSI"), dataDirPath(), recordTypes).code, -1);
     QVERIFY(QFileInfo(dataDirPath()).isSymLink());
     QCOMPARE(entriesOf(target), QStringList{QStringLiteral("customer_C00009.xml")});
+
+    // an import killed half-way left its staging directory beside the target: removed, and nothing else
+    for (const char* name : {"quillbook-data-import-AbC123", "quillbook-data-import-notes"})
+        QVERIFY(QDir(synced).mkpath(QString::fromLatin1(name) + QStringLiteral("/customer_C00001.xml")));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("AbC123")));
+    QCOMPARE(Backup::removeInterruptedImports(dataDirPath()), 1);
+    QCOMPARE(entriesOf(synced), (QStringList{QStringLiteral("quillbook-data"), QStringLiteral("quillbook-data-import-notes")}));
     QVERIFY(QDir(synced).removeRecursively());
 }
 
