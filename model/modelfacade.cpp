@@ -4,11 +4,13 @@
 #include "company.h"
 #include "companykeys.h"
 #include "customercode.h"
+#include "documentregister.h"
 #include "lineitem.h"
 #include "paths.h"
 #include "preferencekeys.h"
 #include "preferencevalue.h"
 #include "recordstore.h"
+#include "recordtypes.h"
 
 #include <QDebug>
 #include <QFileInfo>
@@ -17,9 +19,9 @@
 
 namespace {
 
-const QString customerType = QStringLiteral("customer");
-const QString companyType = QStringLiteral("company");
-const QString preferenceType = QStringLiteral("preference");
+const QString& customerType = RecordTypes::customer;
+const QString& companyType = RecordTypes::company;
+const QString& preferenceType = RecordTypes::preference;
 const QString ownCompanyCode = QStringLiteral("AZ0001");
 
 } // namespace
@@ -39,7 +41,7 @@ void ModelFacade::destroyInstance()
     self = nullptr;
 }
 
-ModelFacade::ModelFacade() : nextCustomerCode(CustomerCode::initial)
+ModelFacade::ModelFacade() : nextCustomerCode(CustomerCode::initial), documents(new DocumentRegister(this))
 {
 }
 
@@ -50,7 +52,7 @@ ModelFacade::~ModelFacade() = default;
 bool ModelFacade::loadPersistentData()
 {
     qDebug() << "load persistent data";
-    const RecordListing listing({customerType, companyType, preferenceType});
+    const RecordListing listing(RecordTypes::all());
     listing.removeInterruptedWrites();
     Backup::removeInterruptedImports(dataDirPath());
     nextCustomerCode = CustomerCode::initial;
@@ -58,6 +60,7 @@ bool ModelFacade::loadPersistentData()
     nextCustomerCode = getNewCustomerCode();
     loadOwnCompany(listing);
     loadPreferences(listing);
+    documents->load(listing);
     qDebug() << " _________load persistent data " << customers.size();
     if (!invoice)
         createInvoice();
@@ -232,12 +235,12 @@ ModelFacade::SaveFailure ModelFacade::saveFailure() const
 
 Backup::Result ModelFacade::exportData(const QString& fileName, const Backup::Progress& progress)
 {
-    return Backup::exportArchive(fileName, dataDirPath(), {customerType, companyType, preferenceType}, progress);
+    return Backup::exportArchive(fileName, dataDirPath(), RecordTypes::all(), progress);
 }
 
 Backup::Result ModelFacade::importData(const QString& fileName, const Backup::Progress& progress)
 {
-    return Backup::importArchive(fileName, dataDirPath(), {customerType, companyType, preferenceType}, progress);
+    return Backup::importArchive(fileName, dataDirPath(), RecordTypes::all(), progress);
 }
 
 // ---- Own company
@@ -342,6 +345,39 @@ void ModelFacade::setIva(const QString& value)
         commitPreferences();
     }
     current->setIva(getIva());
+}
+
+// ---- Documents
+
+InvoiceData ModelFacade::currentDocument() const
+{
+    InvoiceData document;
+    if (invoice) {
+        document = invoice->snapshot();
+    } else {
+        document.date = QDate::currentDate();
+        document.ivaPercent = preferences ? preferences->getIva() : 0;
+    }
+    if (ownCompany)
+        document.company = *ownCompany->fields();
+    if (preferences)
+        document.transport = *preferences->fields();
+    document.transport.insert(FORO_FIELD, getForo());
+    return document;
+}
+
+void ModelFacade::loadDocument(const InvoiceData& document)
+{
+    ensureInvoice()->restore(document);
+    selectInvoiceCustomer(document.customer.value(CODE));
+    const FieldMap& bank = document.paymentInfo;
+    invoice->setTmpBankInfo(bank.value(ABI), bank.value(CAB), bank.value(IBAN), bank.value(FILIALE));
+    Q_EMIT invoicePaymentChanged();
+}
+
+DocumentRegister* ModelFacade::documentRegister() const
+{
+    return documents;
 }
 
 // ---- Invoice

@@ -1,6 +1,5 @@
 #include "printermanager.h"
 
-#include "documentfromfacade.h"
 #include "modelfacade.h"
 #include "stampavuota.h"
 
@@ -50,7 +49,7 @@ void PrinterManager::printInvoice(QPrinter* printer)
 {
     if (!printer)
         return;
-    printDocument(printer, documentFromFacade(*ModelFacade::instance()), stampaVuota);
+    printDocument(printer, ModelFacade::instance()->currentDocument(), stampaVuota);
 }
 
 void PrinterManager::printDocument(QPrinter* printer, const InvoiceData& document, bool blankForm)
