@@ -3,10 +3,14 @@
 #include "invoicedata.h"
 
 #include <QDate>
+#include <QHash>
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+
+class RecordListing;
 
 // The register of issued documents: one record file per document in the data directory,
 // "document_<sequence>_<year>_<number>.xml" (document_FT_2026_000042.xml), numbered
@@ -50,15 +54,22 @@ public:
 
     static QString sequenceOf(const QString& docType);
     static QString recordIdOf(const QString& sequence, int year, int number);
+    // A number typed by hand: digits only, 1 to 999999999. Empty, with an Italian message
+    // in `message`, for letters, a sign, 0 or more than nine digits.
+    static std::optional<int> parseNumber(const QString& text, QString* message = nullptr);
 
     // Lists the document files of the data directory by name (nothing is read).
     void load();
+    // The same, from the listing the rest of the records were loaded from.
+    void load(const RecordListing& listing);
     // The next free number of the sequence of `docType` in `year`: past every number
     // issued, readable or not.
     int nextNumber(const QString& docType, int year) const;
     // Issues `document` (its number, date and type decide its record). With
     // `confirmedEarlierDate` a date before the last issued one of the sequence is accepted.
     IssueResult issue(const InvoiceData& document, bool confirmedEarlierDate = false);
+    // What the last issue() or saveDraft() could not do, in Italian, ready for a message
+    // box: the number taken and the next free one, the date to confirm, the disk's reason.
     QString failure() const;
     bool isIssued(const QString& docType, int year, int number) const;
 
@@ -66,6 +77,7 @@ public:
     // number or total contains it (over all years when `year` is 0).
     QList<Entry> entries(int year) const;
     QList<Entry> search(const QString& text, int year = 0) const;
+    // The years that have documents, newest first.
     QList<int> years() const;
     // Reads one issued document; empty when its file cannot be read.
     std::optional<InvoiceData> open(const QString& id) const;
@@ -79,5 +91,32 @@ Q_SIGNALS:
     void documentIssued(const QString& id);
 
 private:
-    // implementation's own
+    // A listed document and what the search compares.
+    struct Listed
+    {
+        Entry entry;
+        QString foldedName;
+    };
+    struct Year
+    {
+        QList<Listed> documents;
+        bool summarised = false; // dates, customers and totals read
+        bool sorted = false;     // newest first
+    };
+
+    void addListed(const QString& id, const QString& sequence, int year, int number);
+    void markDuplicates();
+    // Reads what the entries of `year` show, from the year's index and, for the documents
+    // the index does not know, from their files.
+    Year& summarised(int year) const;
+    QDate lastDate(const QString& sequence, int year) const;
+    IssueResult refuse(IssueResult result, const QString& message);
+
+    // by year; the summaries are filled in when a year is first asked for
+    mutable QMap<int, Year> years_;
+    // "FT_2026" -> the highest number claimed by a file of that sequence and year
+    QHash<QString, int> highest;
+    // "FT_2026_000042" -> how many files claim that number
+    QHash<QString, int> claims;
+    QString lastFailure;
 };

@@ -6,6 +6,8 @@
 #include "paymentmodes.h"
 
 #include <QDebug>
+#include <QLocale>
+#include <QSignalBlocker>
 
 namespace {
 
@@ -33,12 +35,17 @@ QString Invoice::recordId() const
 
 int Invoice::addLineItem()
 {
+    return makeLineItem()->getId();
+}
+
+LineItem* Invoice::makeLineItem()
+{
     const int id = ++lineCounter;
     auto* item = new LineItem(this, id, ivaPercent);
     lineItems.insert(id, item);
     connect(item, &LineItem::totalAmountChanged, this, &Invoice::updateTotale);
     connect(item, &LineItem::lineItemChanged, this, &Invoice::handleLineItemChanged);
-    return id;
+    return item;
 }
 
 void Invoice::removeLineItem(int id)
@@ -243,4 +250,110 @@ void Invoice::removeScadenzaDate(const QDate& date, const QString& note)
         }
     }
     Q_EMIT scadenzeChanged();
+}
+
+void Invoice::setLinkedDocument(int number, const QDate& date)
+{
+    linkedNumber = number;
+    linkedDate = date;
+    Q_EMIT invoiceChanged();
+}
+
+InvoiceData Invoice::snapshot() const
+{
+    InvoiceData data;
+    data.docType = docType;
+    data.number = numFattura;
+    data.date = fDate;
+    data.note = note;
+    data.linkedNumber = linkedNumber;
+    data.linkedDate = linkedDate;
+    if (customer)
+        data.customer = *customer->fields();
+    const QStringList keys = LineItem::fieldKeys();
+    for (const LineItem* item : std::as_const(lineItems)) {
+        InvoiceData::FieldMap row;
+        for (const QString& key : keys)
+            row.insert(key, item->getField(key));
+        data.rows.append(row);
+    }
+    data.ivaPercent = ivaPercent;
+    data.scontoF = scontoF;
+    data.importoSconto = importoSconto;
+    data.trasporto = trasporto;
+    data.varie = varie;
+    data.imballo = imballo;
+    data.speseBancarie = speseBancarie;
+    data.colli = colli;
+    data.pesoColli = pesoColli;
+    data.nettoTotaleColli = nettoTotaleColli;
+    data.lordoColli = lordoColli;
+    data.payment = payment;
+    data.paymentInfo = getPaymentInfo();
+    data.scadenze = scadenze;
+    data.totaleMerci = totaleMerci;
+    data.totalImp = totaleImponibile;
+    data.totaleIva = totaleIva;
+    data.totale = totale;
+    return data;
+}
+
+namespace {
+
+// A row stores its numbers with a decimal point; typed values are read the Italian way
+// first, where "1.250" is a thousand two hundred and fifty. Given with a decimal comma,
+// a stored quantity of 1.25 comes back as 1.25.
+QString typedForm(const QString& stored)
+{
+    bool ok = false;
+    const double value = QLocale::c().toDouble(stored, &ok);
+    if (!ok)
+        return stored;
+    QLocale italian(QLocale::Italian, QLocale::Italy);
+    italian.setNumberOptions(QLocale::OmitGroupSeparator);
+    return italian.toString(value, 'f', QLocale::FloatingPointShortest);
+}
+
+} // namespace
+
+void Invoice::removeAllLineItems()
+{
+    qDeleteAll(lineItems);
+    lineItems.clear();
+}
+
+void Invoice::restore(const InvoiceData& document)
+{
+    docType = document.docType;
+    numFattura = document.number;
+    fDate = document.date;
+    note = document.note;
+    linkedNumber = document.linkedNumber;
+    linkedDate = document.linkedDate;
+    ivaPercent = document.ivaPercent;
+    ivaRate = ivaPercent / 100.0;
+    scontoF = document.scontoF;
+    trasporto = document.trasporto;
+    varie = document.varie;
+    imballo = document.imballo;
+    speseBancarie = document.speseBancarie;
+    colli = document.colli;
+    pesoColli = document.pesoColli;
+    nettoTotaleColli = document.nettoTotaleColli;
+    lordoColli = document.lordoColli;
+    payment = document.payment;
+    scadenze = document.scadenze;
+
+    removeAllLineItems();
+    for (const InvoiceData::FieldMap& row : document.rows) {
+        LineItem* item = makeLineItem();
+        // filled silently: one recomputation and one refresh for the whole document
+        const QSignalBlocker silent(item);
+        for (auto it = row.cbegin(); it != row.cend(); ++it)
+            item->setField(it.key(), LineItem::isNumericField(it.key()) ? typedForm(it.value()) : it.value());
+    }
+    Q_EMIT invoiceChanged();
+    Q_EMIT invoicePaymentChanged();
+    Q_EMIT scadenzeChanged();
+    updateTotale();
 }

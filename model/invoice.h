@@ -1,5 +1,6 @@
 #pragma once
 
+#include "invoicedata.h"
 #include "serializable.h"
 
 #include <QDate>
@@ -50,6 +51,15 @@ public:
     void setFNote(const QString& text);
     void setDocType(const QString& text);
     void setCustomer(Company* company);
+    // A NOTA DI CREDITO names the invoice it corrects.
+    void setLinkedDocument(int number, const QDate& date);
+
+    // The document as it stands, without the own company and the transport data, which
+    // are not the invoice's.
+    InvoiceData snapshot() const;
+    // Takes the header, rows, costs, VAT rate, payment mode and due dates of `document` in
+    // place of its own; the customer is the caller's to choose.
+    void restore(const InvoiceData& document);
 
     double getTotalImp() const { return totaleImponibile; }
     // The goods before the invoice discount: the sum of the row amounts.
@@ -98,12 +108,16 @@ Q_SIGNALS:
 private:
     bool setCost(double* member, const QString& text);
     bool setCostAndRecompute(double* member, const QString& text);
+    LineItem* makeLineItem();
+    void removeAllLineItems();
 
     QString docType;
     QPointer<Company> customer; // belongs to the registry
     QString note;
     QMap<int, LineItem*> lineItems;
     int numFattura = 0;
+    int linkedNumber = 0;
+    QDate linkedDate;
     int ivaPercent = 0; // the code every row shows
     double ivaRate = 0;
     double totaleMerci = 0;

@@ -4,10 +4,12 @@
 #include "company.h"
 #include "companykeys.h"
 #include "customercode.h"
+#include "documentregister.h"
 #include "lineitem.h"
 #include "preferencekeys.h"
 #include "preferencevalue.h"
 #include "recordstore.h"
+#include "recordtypes.h"
 
 #include <QDebug>
 #include <QFileInfo>
@@ -16,9 +18,9 @@
 
 namespace {
 
-const QString customerType = QStringLiteral("customer");
-const QString companyType = QStringLiteral("company");
-const QString preferenceType = QStringLiteral("preference");
+const QString& customerType = RecordTypes::customer;
+const QString& companyType = RecordTypes::company;
+const QString& preferenceType = RecordTypes::preference;
 const QString ownCompanyCode = QStringLiteral("AZ0001");
 
 } // namespace
@@ -38,7 +40,7 @@ void ModelFacade::destroyInstance()
     self = nullptr;
 }
 
-ModelFacade::ModelFacade() : nextCustomerCode(CustomerCode::initial)
+ModelFacade::ModelFacade() : nextCustomerCode(CustomerCode::initial), documents(new DocumentRegister(this))
 {
 }
 
@@ -49,13 +51,14 @@ ModelFacade::~ModelFacade() = default;
 bool ModelFacade::loadPersistentData()
 {
     qDebug() << "load persistent data";
-    const RecordListing listing({customerType, companyType, preferenceType});
+    const RecordListing listing(RecordTypes::all());
     listing.removeInterruptedWrites();
     nextCustomerCode = CustomerCode::initial;
     loadCustomers(listing);
     nextCustomerCode = getNewCustomerCode();
     loadOwnCompany(listing);
     loadPreferences(listing);
+    documents->load(listing);
     qDebug() << " _________load persistent data " << customers.size();
     if (!invoice)
         createInvoice();
@@ -340,6 +343,39 @@ void ModelFacade::setIva(const QString& value)
         commitPreferences();
     }
     current->setIva(getIva());
+}
+
+// ---- Documents
+
+InvoiceData ModelFacade::currentDocument() const
+{
+    InvoiceData document;
+    if (invoice) {
+        document = invoice->snapshot();
+    } else {
+        document.date = QDate::currentDate();
+        document.ivaPercent = preferences ? preferences->getIva() : 0;
+    }
+    if (ownCompany)
+        document.company = *ownCompany->fields();
+    if (preferences)
+        document.transport = *preferences->fields();
+    document.transport.insert(FORO_FIELD, getForo());
+    return document;
+}
+
+void ModelFacade::loadDocument(const InvoiceData& document)
+{
+    ensureInvoice()->restore(document);
+    selectInvoiceCustomer(document.customer.value(CODE));
+    const FieldMap& bank = document.paymentInfo;
+    invoice->setTmpBankInfo(bank.value(ABI), bank.value(CAB), bank.value(IBAN), bank.value(FILIALE));
+    Q_EMIT invoicePaymentChanged();
+}
+
+DocumentRegister* ModelFacade::documentRegister() const
+{
+    return documents;
 }
 
 // ---- Invoice

@@ -2,6 +2,7 @@
 
 #include "customerlist.h"
 #include "invoice.h"
+#include "invoicedata.h"
 
 #include <QList>
 #include <QMap>
@@ -12,6 +13,7 @@
 
 class Company;
 struct CustomerSummary;
+class DocumentRegister;
 class PreferenceValue;
 class RecordListing;
 class Serializable;
@@ -94,6 +96,16 @@ public:
     void setIva(const QString& value);
     // The court city of the conditions of sale: as set, or else the own company's town.
     QString getForo() const;
+
+    // Documents
+    // The live document as its page shows it: customer, own company, transport data with
+    // the court city, payment, due dates and the totals as computed.
+    InvoiceData currentDocument() const;
+    // Puts `document` in place of the live one; its customer is chosen by code when it is
+    // registered, and its bank data are the document's.
+    void loadDocument(const InvoiceData& document);
+    // The issued documents and the draft; listed by loadPersistentData().
+    DocumentRegister* documentRegister() const;
 
     // Invoice
     void createInvoice();
@@ -195,6 +207,7 @@ private:
     Invoice* invoice = nullptr;
     QString nextCustomerCode;
     PreferenceValue* preferences = nullptr;
+    DocumentRegister* documents = nullptr;
     // An own-company file that could not be read is not overwritten until the user
     // enters company data: it may still be mended by hand.
     bool keepUnreadableCompanyFile = false;

@@ -27,10 +27,13 @@ RecordListing::RecordListing(const QStringList& types) : dir(dataDirPath())
 {
     const QStringList names = QDir(dir).entryList(QDir::Files, QDir::Name);
     for (const QString& name : names) {
-        if (isInterruptedWrite(name))
-            interruptedWrites << name;
-        if (!name.endsWith(xmlSuffix))
+        if (!name.endsWith(xmlSuffix)) {
+            // only names that do not end in ".xml" can be left by an interrupted save: with
+            // tens of thousands of documents the pattern is not tried on every record
+            if (isInterruptedWrite(name))
+                interruptedWrites << name;
             continue;
+        }
         const auto type = std::find_if(types.cbegin(), types.cend(), [&name](const QString& candidate) {
             return name.size() > candidate.size() + 1 && name.startsWith(candidate)
                 && name.at(candidate.size()) == QLatin1Char('_');
@@ -48,6 +51,16 @@ QStringList RecordListing::filesOf(const QString& type) const
     for (const QString& name : names)
         paths << dir + QLatin1Char('/') + name;
     return paths;
+}
+
+QStringList RecordListing::namesOf(const QString& type) const
+{
+    return namesOfType.value(type);
+}
+
+QString RecordListing::directory() const
+{
+    return dir;
 }
 
 QString RecordListing::canonicalFile(const QString& type, const QString& id) const
