@@ -1,15 +1,18 @@
 // The lower part of the page: the invoice note, the six footer rows with the totals and
-// the transport data, and the conditions of sale under the frame.
+// the transport data (or, on a page followed by another, SEGUE in their place), and the
+// conditions of sale under the frame.
 #include "printermanager.h"
 
 #include "amounttext.h"
-#include "modelfacade.h"
-#include "stampavuota.h"
+#include "preferencekeys.h"
 
 #include <QColor>
 #include <QDebug>
 #include <QFontMetricsF>
 #include <QPainter>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -17,6 +20,9 @@ constexpr int labelSize = 7;
 constexpr int valueSize = 9;
 constexpr int smallestDueDateSize = 6;
 const QColor totalShade(230, 230, 230, 200);
+constexpr int notePointSize = 14;
+// A long note shrinks down to this size before it is cut to the room above the table.
+constexpr int smallestNotePointSize = 8;
 
 QString twoDecimals(double amount)
 {
@@ -58,32 +64,83 @@ void drawDueDates(QPainter& painter, const QRect& cell, const QString& dueDates)
 
 } // namespace
 
-void PrinterManager::drawInvoiceNote(QPainter& painter, int& currPageHeight, const QRect& pageRect)
+QString PrinterManager::noteText(const InvoiceData& document, bool blankForm)
 {
-    Q_UNUSED(currPageHeight)
-    const QString note = ModelFacade::instance()->getFNote();
-    if (note.size() < 3 || stampaVuota)
+    if (blankForm)
+        return QString();
+    QStringList parts;
+    // A credit note names the invoice it corrects.
+    if (document.linkedNumber > 0
+        && document.docType.compare(QStringLiteral("NOTA DI CREDITO"), Qt::CaseInsensitive) == 0)
+        parts.append(QStringLiteral("Nota di credito relativa alla fattura N. %1 del %2")
+                         .arg(document.linkedNumber)
+                         .arg(document.linkedDate.toString(QStringLiteral("dd/MM/yyyy"))));
+    // a note of one or two characters is a slip of the keyboard, not a note
+    if (document.note.size() >= 3)
+        parts.append(document.note.toUpper());
+    return parts.isEmpty() ? QString() : QLatin1Char('\t') + parts.join(QStringLiteral("\n\t"));
+}
+
+PrinterManager::NoteBand PrinterManager::noteBand(QPainter& painter, const QRect& pageRect, const QString& text)
+{
+    // One line stands where it always stood, vertically centred in its band.
+    NoteBand band{QRect(0, noteTop, pageRect.width() - 100, noteHeight), notePointSize,
+                  Qt::AlignLeft | Qt::AlignVCenter};
+    if (text.isEmpty())
+        return band;
+    // More lines grow the band upwards from its bottom, as far as the room a page gives to
+    // its table keeps one row above the note; a note longer than that shrinks to fit.
+    const QFont found = painter.font();
+    QFont font(QStringLiteral("Times"), notePointSize);
+    painter.setFont(font);
+    const bool oneLine = !text.contains(QLatin1Char('\n'))
+        && painter.boundingRect(band.rect, band.flags, text).width() <= band.rect.width();
+    const int bottom = noteTop + noteHeight;
+    const int tallest = bottom - (tableTop + minimumRowHeight + noteClearance);
+    const int wrapped = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+    for (int size = notePointSize; !oneLine && size >= smallestNotePointSize; --size) {
+        font.setPointSize(size);
+        painter.setFont(font);
+        const QRectF room(band.rect.x(), 0, band.rect.width(), tallest);
+        const int needed = int(std::ceil(painter.boundingRect(room, wrapped, text).height()));
+        const int height = std::min(needed, tallest);
+        band = {QRect(0, bottom - height, band.rect.width(), height), size, wrapped};
+        if (needed <= tallest)
+            break;
+        if (size == smallestNotePointSize)
+            qWarning() << "note of" << text.size() << "characters cut to the room above the totals";
+    }
+    painter.setFont(found);
+    return band;
+}
+
+void PrinterManager::drawInvoiceNote(QPainter& painter, const QRect& pageRect, const InvoiceData& document,
+                                     bool blankForm)
+{
+    const QString text = noteText(document, blankForm);
+    if (text.isEmpty())
         return;
+    const NoteBand band = noteBand(painter, pageRect, text);
     const QFont found = painter.font();
     QFont font = found;
-    font.setPointSize(14);
+    font.setPointSize(band.pointSize);
     font.setBold(false);
     painter.setFont(font);
-    painter.drawText(QRect(0, noteTop, pageRect.width() - 100, 20), Qt::AlignLeft | Qt::AlignVCenter,
-                     QLatin1Char('\t') + note.toUpper());
+    painter.drawText(band.rect, band.flags, text);
     painter.setFont(found);
 }
 
-QString PrinterManager::formatDueDates(const QList<Scadenza>& scadenze)
+QString PrinterManager::formatDueDates(const QList<InvoiceData::Scadenza>& scadenze)
 {
     QString text;
-    for (const Scadenza& scadenza : scadenze)
+    for (const InvoiceData::Scadenza& scadenza : scadenze)
         text += QLatin1Char('\t') + scadenza.first.toString(QStringLiteral("dd/MM/yyyy")) + QLatin1Char('\t')
             + scadenza.second + QStringLiteral("\t\t\t");
     return text;
 }
 
-void PrinterManager::drawFooter(QPainter& painter, int& currPageHeight, const QRect& pageRect)
+void PrinterManager::drawFooter(QPainter& painter, int& currPageHeight, const QRect& pageRect,
+                                const InvoiceData& document, bool blankForm)
 {
     qDebug() << QString(69, QLatin1Char('_')) << pageRect;
     if (currPageHeight > footerTop) {
@@ -91,11 +148,10 @@ void PrinterManager::drawFooter(QPainter& painter, int& currPageHeight, const QR
                  << (pageRect.height() - footerTop);
         return;
     }
-    ModelFacade* model = ModelFacade::instance();
+    const InvoiceData& d = document;
     const int w = pageRect.width();
-    const bool blank = stampaVuota;
-    const auto value = [blank](const QString& text) { return blank ? QString() : text; };
-    const QString iva = formatCount(model->getIva());
+    const auto value = [blankForm](const QString& text) { return blankForm ? QString() : text; };
+    const QString iva = formatCount(d.ivaPercent);
 
     currPageHeight = footerTop;
     auto cell = [&painter](int x, int y, int width, int height, const char* label, const QString& text,
@@ -105,14 +161,14 @@ void PrinterManager::drawFooter(QPainter& painter, int& currPageHeight, const QR
 
     // goods and costs
     int y = footerTop;
-    cell(0, y, 110, 34, " TOTALE MERCI LORDO ", value(twoDecimals(model->getTotaleMerci())));
-    cell(110, y, 70, 34, "% SCONTO ", value(twoDecimals(model->getScontoF())));
-    cell(180, y, 90, 34, " IMPORTO SCONTO ", value(grouped(model->getImportoSconto())));
-    cell(270, y, 110, 34, " TOTALE MERCI NETTO ", value(twoDecimals(model->getTotalImp())));
-    cell(380, y, 60, 34, " TRASPORTO ", value(grouped(model->getTrasporto())));
-    cell(440, y, 60, 34, " IMBALLO ", value(grouped(model->getImballo())));
-    cell(500, y, 60, 34, " VARIE ", value(grouped(model->getVarie())));
-    cell(560, y, w - 560, 34, " DI CUI BANCARIE ", value(grouped(model->getSpeseBancarie())));
+    cell(0, y, 110, 34, " TOTALE MERCI LORDO ", value(twoDecimals(d.totaleMerci)));
+    cell(110, y, 70, 34, "% SCONTO ", value(twoDecimals(d.scontoF)));
+    cell(180, y, 90, 34, " IMPORTO SCONTO ", value(grouped(d.importoSconto)));
+    cell(270, y, 110, 34, " TOTALE MERCI NETTO ", value(twoDecimals(d.totalImp)));
+    cell(380, y, 60, 34, " TRASPORTO ", value(grouped(d.trasporto)));
+    cell(440, y, 60, 34, " IMBALLO ", value(grouped(d.imballo)));
+    cell(500, y, 60, 34, " VARIE ", value(grouped(d.varie)));
+    cell(560, y, w - 560, 34, " DI CUI BANCARIE ", value(grouped(d.speseBancarie)));
 
     // VAT line and totals
     y = 794;
@@ -120,32 +176,32 @@ void PrinterManager::drawFooter(QPainter& painter, int& currPageHeight, const QR
     cell(50, y, 70, 57, " TRASPORTO ", QString());
     cell(120, y, 70, 57, " IMBALLO ", value(QStringLiteral(" ")));
     cell(190, y, 70, 57, " VARIE ", value(QStringLiteral(" ")));
-    cell(260, y, 80, 57, " IMPONIBILE ", value(grouped(model->getTotalImp())));
+    cell(260, y, 80, 57, " IMPONIBILE ", value(grouped(d.totalImp)));
     cell(340, y, 70, 57, " %IVA ", value(iva));
-    cell(410, y, w - 623, 57, " IMPORTO IVA ", value(grouped(model->getTotaleIva())));
-    cell(w - 213, y, 213, 32, " TOTALE IMPONIBILE ", value(formatAmountGrouped(model->getTotalImp())), true);
-    cell(w - 213, y + 32, 213, 25, " TOTALE IVA ", value(formatAmountGrouped(model->getTotaleIva())), true);
+    cell(410, y, w - 623, 57, " IMPORTO IVA ", value(grouped(d.totaleIva)));
+    cell(w - 213, y, 213, 32, " TOTALE IMPONIBILE ", value(formatAmountGrouped(d.totalImp)), true);
+    cell(w - 213, y + 32, 213, 25, " TOTALE IVA ", value(formatAmountGrouped(d.totaleIva)), true);
 
     // due dates and the invoice total; the blank form keeps the due dates
     y = 851;
-    drawDueDates(painter, QRect(0, y, w - 213, 34), formatDueDates(model->getScadenze()));
+    drawDueDates(painter, QRect(0, y, w - 213, 34), formatDueDates(d.scadenze));
     painter.fillRect(QRect(w - 213, y, 213, 34), totalShade);
     cell(w - 213, y, 213, 34, " TOTALE FATTURA ",
-         QStringLiteral("Euro ") + value(formatAmountGrouped(model->getTotale())), true);
+         QStringLiteral("Euro ") + value(formatAmountGrouped(d.totale)), true);
 
     // goods and transport data
     y = 885;
-    cell(0, y, 200, 34, " ASPETTO ESTERIORE DEI BENI ", value(model->getAspetto().toUpper()));
-    cell(200, y, 100, 34, " PESO LORDO ", value(twoDecimals(model->getLordoColli())));
-    cell(300, y, 100, 34, " PESO NETTO ", value(twoDecimals(model->getNettoTotaleColli())));
-    cell(400, y, w - 613, 34, " N. COLLI ", value(twoDecimals(model->getColli())));
+    cell(0, y, 200, 34, " ASPETTO ESTERIORE DEI BENI ", value(d.transport.value(ASPETTO_FIELD).toUpper()));
+    cell(200, y, 100, 34, " PESO LORDO ", value(twoDecimals(d.lordoColli)));
+    cell(300, y, 100, 34, " PESO NETTO ", value(twoDecimals(d.nettoTotaleColli)));
+    cell(400, y, w - 613, 34, " N. COLLI ", value(twoDecimals(d.colli)));
     cell(w - 213, y, 213, 34, " FIRMA VETTORE ", QString(), true);
 
     // carrier and start of transport
     y = 919;
     cell(0, y, w - 360, 34, " VETTORE ", QString());
-    cell(w - 360, y, 180, 34, " DATA INIZIO TRASPORTO ", value(model->getDataInizio()));
-    cell(w - 180, y, 180, 34, " ORA INIZIO TRASPORTO ", value(model->getOraInizio()));
+    cell(w - 360, y, 180, 34, " DATA INIZIO TRASPORTO ", value(d.transport.value(DATA_INIZIO_FIELD)));
+    cell(w - 180, y, 180, 34, " ORA INIZIO TRASPORTO ", value(d.transport.value(ORA_INIZIO_FIELD)));
 
     // signatures
     y = 953;
@@ -177,13 +233,31 @@ QString PrinterManager::conditionsText(const QString& foro)
         + QStringLiteral(" ditta sono trattati solo ai fini fiscali e contabili");
 }
 
-void PrinterManager::drawConditions(QPainter& painter, int& currPageHeight, const QRect& pageRect)
+void PrinterManager::drawContinued(QPainter& painter, int& currPageHeight, const QRect& pageRect)
+{
+    // The table is closed where the footer would start, and the footer's room says that
+    // the document goes on.
+    currPageHeight = footerTop;
+    drawLine(painter, 0, footerTop, pageRect.width(), footerTop);
+    const QFont found = painter.font();
+    QFont font = found;
+    font.setPointSize(14);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.drawText(QRect(0, footerTop, pageRect.width(), footerBottom - footerTop), Qt::AlignCenter,
+                     QStringLiteral("SEGUE"));
+    painter.setFont(found);
+    currPageHeight = footerBottom;
+}
+
+void PrinterManager::drawConditions(QPainter& painter, int& currPageHeight, const QRect& pageRect,
+                                    const InvoiceData& document)
 {
     const QFont found = painter.font();
     QFont font = found;
     font.setPointSize(6);
     painter.setFont(font);
     painter.drawText(QRect(0, currPageHeight, pageRect.width(), 50), Qt::AlignLeft | Qt::AlignTop,
-                     conditionsText(ModelFacade::instance()->getForo()));
+                     conditionsText(document.transport.value(FORO_FIELD)));
     painter.setFont(found);
 }

@@ -4,8 +4,7 @@
 
 #include "amounttext.h"
 #include "companykeys.h"
-#include "modelfacade.h"
-#include "stampavuota.h"
+#include "preferencekeys.h"
 
 #include <QColor>
 #include <QDebug>
@@ -52,16 +51,17 @@ QString deliveryText(const FieldMap* customer)
 
 } // namespace
 
-void PrinterManager::drawCustomerBlock(QPainter& painter, int& currPageHeight, const QRect& pageRect)
+void PrinterManager::drawCustomerBlock(QPainter& painter, int& currPageHeight, const InvoiceData& document,
+                                       bool blankForm)
 {
-    Q_UNUSED(pageRect)
     qDebug() << " draw Customer info delivery ";
     const QFont found = painter.font();
     constexpr int x = 370;
     constexpr int width = 343;
     drawBoxedRect(painter, x, 0, width, 180);
-    const FieldMap* customer = ModelFacade::instance()->invoiceCustomerFields();
-    qDebug() << "  recovered customer from model :  " << (customer ? *customer : FieldMap());
+    // A document without a customer carries an empty map: only the box, labels and rules print.
+    const FieldMap* customer = document.customer.isEmpty() ? nullptr : &document.customer;
+    qDebug() << "  recovered customer from model :  " << document.customer;
 
     QString name = tab;
     QString street = tab + tab;
@@ -69,7 +69,7 @@ void PrinterManager::drawCustomerBlock(QPainter& painter, int& currPageHeight, c
     QString taxNumbers = tab + tab;
     QString register_ = tab + tab;
     QString delivery = QStringLiteral(" ");
-    if (customer && !stampaVuota) {
+    if (customer && !blankForm) {
         name += field(customer, RAGIONE_S).toUpper();
         street += field(customer, ADDRESS).toUpper();
         town += (field(customer, CAP) + QLatin1Char(' ') + field(customer, LOCALITY) + QStringLiteral("   ")
@@ -98,14 +98,12 @@ void PrinterManager::drawCustomerBlock(QPainter& painter, int& currPageHeight, c
     currPageHeight += 180;
 }
 
-void PrinterManager::drawCompanyHeader(QPainter& painter, int& currPageHeight, const QRect& pageRect)
+void PrinterManager::drawCompanyHeader(QPainter& painter, const InvoiceData& document)
 {
-    Q_UNUSED(currPageHeight)
-    Q_UNUSED(pageRect)
     // The shaded letterhead reaches a little into the left and top margins.
     painter.fillRect(QRect(-10, -20, 360, 200), headerShade);
     qDebug() << " draw Company info";
-    const FieldMap* company = ModelFacade::instance()->companyFields();
+    const FieldMap* company = document.company.isEmpty() ? nullptr : &document.company;
     const QFont found = painter.font();
 
     // The blank form still carries the letterhead.
@@ -159,17 +157,17 @@ void PrinterManager::drawIcon(QPainter& painter, const QString& path, int x, int
     painter.drawImage(QRectF(x, y, side, side), image, QRectF(image.rect()), Qt::AutoColor);
 }
 
-void PrinterManager::drawBillingHeader(QPainter& painter, int& currPageHeight, const QRect& pageRect)
+void PrinterManager::drawBillingHeader(QPainter& painter, int& currPageHeight, const QRect& pageRect,
+                                       const InvoiceData& document, const PageSlice& page, bool blankForm)
 {
-    ModelFacade* model = ModelFacade::instance();
     const int w = pageRect.width();
-    QString number, date, page, customerCode, causale;
-    if (!stampaVuota) {
-        number = formatCount(model->getNumFattura());
-        date = model->getFDate().toString(QStringLiteral("dd.MM.yyyy"));
-        page = QStringLiteral("1");
-        customerCode = field(model->invoiceCustomerFields(), CODE);
-        causale = model->getCausale();
+    QString number, date, pageNumber, customerCode, causale;
+    if (!blankForm) {
+        number = formatCount(document.number);
+        date = document.date.toString(QStringLiteral("dd.MM.yyyy"));
+        pageNumber = pageNumberText(page);
+        customerCode = document.customer.value(CODE);
+        causale = document.transport.value(CAUSALE_FIELD);
     }
 
     qDebug() << " adding billing header..";
@@ -179,7 +177,7 @@ void PrinterManager::drawBillingHeader(QPainter& painter, int& currPageHeight, c
     drawLabelledCell(painter, 0, y0, 100, blockHeight, QStringLiteral("NUMERO DOCUMENTO"), number, labelSize, false);
     painter.fillRect(QRect(100, y0, 150, blockHeight), cellShade);
     drawLabelledCell(painter, 100, y0, 150, blockHeight, QStringLiteral("DATA FATTURA"), date, labelSize, false);
-    drawLabelledCell(painter, 250, y0, 70, blockHeight, QStringLiteral("N. PAGINA"), page, labelSize, false);
+    drawLabelledCell(painter, 250, y0, 70, blockHeight, QStringLiteral("N. PAGINA"), pageNumber, labelSize, false);
     drawLabelledCell(painter, 320, y0, 100, blockHeight, QStringLiteral("CODICE CLIENTE"), customerCode, labelSize,
                      false);
     drawLabelledCell(painter, 420, y0, 90, blockHeight, QStringLiteral("CODICE AGENTE"), QString(), labelSize, false);
@@ -188,14 +186,14 @@ void PrinterManager::drawBillingHeader(QPainter& painter, int& currPageHeight, c
     currPageHeight += 44;
 }
 
-void PrinterManager::drawPaymentBlock(QPainter& painter, int& currPageHeight, const QRect& pageRect)
+void PrinterManager::drawPaymentBlock(QPainter& painter, int& currPageHeight, const QRect& pageRect,
+                                      const InvoiceData& document, bool blankForm)
 {
-    ModelFacade* model = ModelFacade::instance();
     const int w = pageRect.width();
     QString payment, abi, cab, iban, filiale;
-    if (!stampaVuota) {
-        payment = model->getPayment();
-        const FieldMap bank = model->getPaymentInfo();
+    if (!blankForm) {
+        payment = document.payment;
+        const FieldMap& bank = document.paymentInfo;
         cab = bank.value(CAB).toUpper();
         abi = bank.value(ABI);
         iban = bank.value(IBAN).toUpper();
@@ -228,17 +226,17 @@ void PrinterManager::drawPaymentBlock(QPainter& painter, int& currPageHeight, co
     currPageHeight += blockHeight;
 }
 
-void PrinterManager::drawTransportHeader(QPainter& painter, int& currPageHeight, const QRect& pageRect)
+void PrinterManager::drawTransportHeader(QPainter& painter, int& currPageHeight, const QRect& pageRect,
+                                         const InvoiceData& document, bool blankForm)
 {
-    ModelFacade* model = ModelFacade::instance();
     const int w = pageRect.width();
     QString cura, mezzo, porto, docType;
-    if (!stampaVuota) {
-        cura = model->getTCura().toUpper();
-        mezzo = model->getSMezzo().toUpper();
-        porto = model->getPorto().toUpper();
+    if (!blankForm) {
+        cura = document.transport.value(TCURA_FIELD).toUpper();
+        mezzo = document.transport.value(SMEZZO_FIELD).toUpper();
+        porto = document.transport.value(PORTO_FIELD).toUpper();
         // as chosen in the invoice tab: the document types carry their own spelling
-        docType = model->getDocType();
+        docType = document.docType;
     }
     const int y = currPageHeight;
     drawLabelledCell(painter, 0, y, 150, blockHeight, QStringLiteral("TRASPORTO A CURA"), cura, labelSize, false);

@@ -1,11 +1,9 @@
 // The middle of the page: the column titles, the rules that run down to the footer, and
-// one row per line item for as long as the rows fit.
+// the rows of the page's slice of the document.
 #include "printermanager.h"
 
 #include "amounttext.h"
 #include "lineitem.h"
-#include "modelfacade.h"
-#include "stampavuota.h"
 
 #include <QDebug>
 #include <QPainter>
@@ -43,13 +41,20 @@ int columnWidth(const Column& column, int pageWidth)
     return column.width > 0 ? column.width : pageWidth - column.x;
 }
 
-QString cellText(int id, const Column& column)
+QString cellText(const InvoiceData::FieldMap& row, const Column& column)
 {
-    ModelFacade* model = ModelFacade::instance();
-    const QString value = model->getLineItemField(id, *column.key).toUpper();
+    const QString value = row.value(*column.key).toUpper();
     if (column.key == &LineItemKey::description)
         return PrinterManager::printedDescription(value);
     return column.amount ? groupAmountText(value) : value;
+}
+
+QFont rowFont(const QFont& found)
+{
+    QFont font = found;
+    font.setPointSize(8);
+    font.setBold(false);
+    return font;
 }
 
 } // namespace
@@ -61,18 +66,37 @@ QString PrinterManager::printedDescription(const QString& description)
     return description.toUpper().replace(QLatin1Char('-'), QString(74, QLatin1Char(' ')));
 }
 
-int PrinterManager::fittingRows(int top, const QList<int>& rowHeights, int itemLimit)
+QList<PageSlice> PrinterManager::layoutPages(QPainter& painter, const QRect& pageRect, const InvoiceData& document,
+                                            bool blankForm)
 {
-    int rows = 0;
-    int y = top;
-    while (y < fitLimit && rows < rowHeights.size() && rows < itemLimit) {
-        const int height = std::max(rowHeights.at(rows), minimumRowHeight);
-        if (y + height > fitLimit)
-            break;
-        y += height + rowGap;
-        ++rows;
+    painter.save();
+    painter.setFont(rowFont(QFont(QStringLiteral("Times"), 5)));
+    // Measured with the face "Times" resolves to on this device, in its own units: a
+    // rounded rectangle could be a fraction shorter than the lines it has to hold. A
+    // blank form prints no rows.
+    const auto& descriptionColumn = columns[1];
+    QList<int> heights;
+    if (!blankForm) {
+        heights.reserve(document.rows.size());
+        for (const InvoiceData::FieldMap& row : document.rows) {
+            const QRectF cell(0, tableTop, descriptionColumn.width, minimumRowHeight);
+            const QRectF needed = painter.boundingRect(cell, descriptionColumn.flags, cellText(row, descriptionColumn));
+            heights.append(int(std::ceil(needed.height())));
+        }
     }
-    return rows;
+    painter.restore();
+
+    // The last page's rows end above the note, which may have grown upwards.
+    const NoteBand note = noteBand(painter, pageRect, noteText(document, blankForm));
+    TableSpace space;
+    space.top = tableTop;
+    space.limit = fitLimit;
+    space.lastLimit = std::min(fitLimit, note.rect.top() - noteClearance);
+    space.minimumRowHeight = minimumRowHeight;
+    space.rowGap = rowGap;
+    const QList<PageSlice> pages = paginate(heights, space);
+    qDebug() << "rows" << heights.size() << "on" << pages.size() << "pages";
+    return pages;
 }
 
 void PrinterManager::drawHeaderCell(QPainter& painter, int x, int y, int width, int height, const QString& title)
@@ -105,45 +129,21 @@ void PrinterManager::drawTableHeader(QPainter& painter, int& currPageHeight, con
     painter.setFont(found);
 }
 
-void PrinterManager::drawLineItems(QPainter& painter, int& currPageHeight, const QRect& pageRect, int itemLimit)
+void PrinterManager::drawLineItems(QPainter& painter, int& currPageHeight, const QRect& pageRect,
+                                   const InvoiceData& document, const PageSlice& page)
 {
     const int w = pageRect.width();
     const QFont found = painter.font();
-    QFont font = found;
-    font.setPointSize(8);
-    font.setBold(false);
-    painter.setFont(font);
-    qDebug() << " num line items: " << itemLimit;
+    painter.setFont(rowFont(found));
+    qDebug() << " line items" << page.firstRow + 1 << "to" << page.firstRow + page.rowCount;
 
-    const QList<int> ids = stampaVuota ? QList<int>() : ModelFacade::instance()->lineItemIds();
-    const auto& descriptionColumn = columns[1];
-
-    // Measure the candidates first: the fit rule is plain arithmetic on their heights.
-    QList<QStringList> texts;
-    QList<int> heights;
-    for (qsizetype i = 0; i < ids.size() && i < itemLimit; ++i) {
-        QStringList row;
+    for (int i = 0; i < page.rowCount; ++i) {
+        const InvoiceData::FieldMap& row = document.rows.at(page.firstRow + i);
+        const int height = page.rowHeights.at(i);
         for (const Column& column : columns)
-            row.append(cellText(ids.at(i), column));
-        // Measured with the face "Times" resolves to on this machine, in its own units: a
-        // rounded rectangle could be a fraction shorter than the lines it has to hold.
-        const QRectF cell(0, currPageHeight, descriptionColumn.width, minimumRowHeight);
-        const QRectF needed = painter.boundingRect(cell, descriptionColumn.flags, row.at(1));
-        qDebug() << "WIDTH consigliata :" << cell << needed << needed.height();
-        texts.append(row);
-        heights.append(std::max(int(std::ceil(needed.height())), minimumRowHeight));
-    }
-
-    const int rows = fittingRows(currPageHeight, heights, itemLimit);
-    for (int i = 0; i < rows; ++i) {
-        const int height = heights.at(i);
-        for (qsizetype c = 0; c < qsizetype(std::size(columns)); ++c) {
-            const Column& column = columns[c];
             painter.drawText(QRect(column.x, currPageHeight, columnWidth(column, w), height), column.flags,
-                             texts.at(i).at(c));
-        }
+                             cellText(row, column));
         currPageHeight += height + rowGap;
-        qDebug() << " currPageHeight : " << currPageHeight;
     }
     currPageHeight += tableHeaderHeight;
     painter.setFont(found);

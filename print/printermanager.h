@@ -1,53 +1,79 @@
 #pragma once
 
-#include "invoice.h"
+#include "invoicedata.h"
+#include "pagination.h"
 
 #include <QList>
 #include <QObject>
 #include <QRect>
 #include <QString>
 
+class QPagedPaintDevice;
 class QPainter;
 class QPrinter;
 
-// Draws the current invoice of the model facade as one A4 page with a fixed layout.
+// Draws a document on A4 pages with a fixed layout: rows that do not fit on one page
+// continue on the next, every page repeats the upper blocks and the table header, and
+// only the last page carries the note and the totals.
 //
-// Units are device pixels of a printer in screen-resolution mode. printInvoice() only
-// prepares the printer and opens the painter; everything that draws takes the painter,
-// the running height `currPageHeight` and the page rectangle (origin at the top-left
-// corner of the drawing area), so the same page can be painted onto any device.
+// Units are device pixels of a printer in screen-resolution mode. The entry points only
+// prepare the device and open the painter; everything that draws takes the painter, the
+// running height `currPageHeight` and the page rectangle (origin at the top-left corner
+// of the drawing area), so the same page can be painted onto any device.
 class PrinterManager final : public QObject
 {
 public:
-    // Prints the current invoice on `printer`, keeping the output format it was given.
+    // Prints the facade's current invoice on `printer`, as a blank form when stampaVuota
+    // is set, keeping the output format the printer was given.
     static void printInvoice(QPrinter* printer);
+    // Prints `document`, all its pages, on `printer`, keeping its output format.
+    static void printDocument(QPrinter* printer, const InvoiceData& document, bool blankForm);
+    // Writes `document` as an A4 PDF at `path`. The file appears only whole: on failure
+    // (false) nothing is left under that name, and a file already there is kept.
+    static bool exportPdf(const QString& path, const InvoiceData& document);
 
-    // A4, whole sheet addressable, document name. Called by printInvoice().
+    // A4, whole sheet addressable, document name. Called by printDocument().
     static void setUpPrinter(QPrinter* printer);
     // The drawing area in device pixels, measured from the paper's top-left corner:
     // 50 in from the left and top edges, 30 from the right and bottom ones.
     static QRect drawingArea(const QPrinter* printer);
-    // The whole page, on a painter whose origin is the drawing area's top-left corner.
-    static void paintPage(QPainter& painter, const QRect& pageRect);
+    static QRect drawingArea(const QSize& paper);
+
+    // The document's pages: its rows measured with the painter's device and shared out.
+    static QList<PageSlice> layoutPages(QPainter& painter, const QRect& pageRect, const InvoiceData& document,
+                                        bool blankForm);
+    // One whole page, on a painter whose origin is the drawing area's top-left corner.
+    static void paintPage(QPainter& painter, const QRect& pageRect, const InvoiceData& document,
+                          const PageSlice& page, bool blankForm);
 
     // Header blocks
-    static void drawCustomerBlock(QPainter& painter, int& currPageHeight, const QRect& pageRect);
-    static void drawCompanyHeader(QPainter& painter, int& currPageHeight, const QRect& pageRect);
+    static void drawCustomerBlock(QPainter& painter, int& currPageHeight, const InvoiceData& document,
+                                  bool blankForm);
+    static void drawCompanyHeader(QPainter& painter, const InvoiceData& document);
     static void drawIcon(QPainter& painter, const QString& path, int x, int y);
-    static void drawBillingHeader(QPainter& painter, int& currPageHeight, const QRect& pageRect);
-    static void drawPaymentBlock(QPainter& painter, int& currPageHeight, const QRect& pageRect);
-    static void drawTransportHeader(QPainter& painter, int& currPageHeight, const QRect& pageRect);
+    static void drawBillingHeader(QPainter& painter, int& currPageHeight, const QRect& pageRect,
+                                  const InvoiceData& document, const PageSlice& page, bool blankForm);
+    static void drawPaymentBlock(QPainter& painter, int& currPageHeight, const QRect& pageRect,
+                                 const InvoiceData& document, bool blankForm);
+    static void drawTransportHeader(QPainter& painter, int& currPageHeight, const QRect& pageRect,
+                                    const InvoiceData& document, bool blankForm);
 
     // Line-item table
     static void drawTableHeader(QPainter& painter, int& currPageHeight, const QRect& pageRect);
     static void drawHeaderCell(QPainter& painter, int x, int y, int width, int height, const QString& title);
-    static void drawLineItems(QPainter& painter, int& currPageHeight, const QRect& pageRect, int itemLimit);
+    static void drawLineItems(QPainter& painter, int& currPageHeight, const QRect& pageRect,
+                              const InvoiceData& document, const PageSlice& page);
 
     // Lower part of the page
-    static void drawInvoiceNote(QPainter& painter, int& currPageHeight, const QRect& pageRect);
-    static void drawFooter(QPainter& painter, int& currPageHeight, const QRect& pageRect);
+    static void drawInvoiceNote(QPainter& painter, const QRect& pageRect, const InvoiceData& document,
+                                bool blankForm);
+    static void drawFooter(QPainter& painter, int& currPageHeight, const QRect& pageRect,
+                           const InvoiceData& document, bool blankForm);
+    // Where the totals would be, on every page but the last.
+    static void drawContinued(QPainter& painter, int& currPageHeight, const QRect& pageRect);
     static void drawFrame(QPainter& painter, int& currPageHeight, const QRect& pageRect);
-    static void drawConditions(QPainter& painter, int& currPageHeight, const QRect& pageRect);
+    static void drawConditions(QPainter& painter, int& currPageHeight, const QRect& pageRect,
+                               const InvoiceData& document);
 
     // Drawing helpers shared by the blocks
     static void placeRect(QRect& rect, int x, int y, int width, int height);
@@ -59,12 +85,22 @@ public:
                                  const QString& value, int labelPointSize, bool bold);
 
     // Texts and layout arithmetic
-    static QString formatDueDates(const QList<Scadenza>& scadenze);
+    static QString formatDueDates(const QList<InvoiceData::Scadenza>& scadenze);
     static QString conditionsText(const QString& foro);
     static QString printedDescription(const QString& description);
-    // How many rows of these heights fit in the table when the first starts at `top`:
-    // rows stop at the item limit, and no row may end below the fit limit.
-    static int fittingRows(int top, const QList<int>& rowHeights, int itemLimit);
+    // "1" on a document of one page, "2 di 3" on the second of three.
+    static QString pageNumberText(const PageSlice& page);
+    // What the note band prints: the credited invoice of a credit note, then the note.
+    static QString noteText(const InvoiceData& document, bool blankForm);
+    // The note band's rectangle, font size and flags for this text on this device: one
+    // line as it always stood, or as many wrapped lines as the text needs, growing upwards.
+    struct NoteBand
+    {
+        QRect rect;
+        int pointSize = 0;
+        int flags = 0;
+    };
+    static NoteBand noteBand(QPainter& painter, const QRect& pageRect, const QString& text);
 
     static constexpr int leftMargin = 50;
     static constexpr int topMargin = 50;
@@ -73,16 +109,21 @@ public:
     static constexpr int minimumPageWidth = 713;
     static constexpr int minimumPageHeight = 1040;
 
+    static constexpr int tableTop = 310;
     static constexpr int tableHeaderHeight = 18;
     static constexpr int minimumRowHeight = 18;
     static constexpr int rowGap = 1;
     static constexpr int fitLimit = 712;
-    static constexpr int maxLineItems = 20;
     static constexpr int footerTop = 760;
     static constexpr int footerBottom = 987;
     static constexpr int noteTop = 720;
+    static constexpr int noteHeight = 20;
+    // Between the last row and the note, as between the fit limit and the one-line note.
+    static constexpr int noteClearance = noteTop - fitLimit;
 
 private:
     PrinterManager() = default;
     Q_DISABLE_COPY_MOVE(PrinterManager)
+    static bool paintDocument(QPagedPaintDevice& device, const QRect& area, const InvoiceData& document,
+                              bool blankForm);
 };

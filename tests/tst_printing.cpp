@@ -1,6 +1,7 @@
-// The printed page, read back from what the real printInvoice() drew on a printer whose
-// engines record every text with its box, and every rectangle, line and image.
+// The printed pages, read back from what the real printing drew on a printer whose engines
+// record every text with its box, and every rectangle, line and image, page by page.
 #include "companykeys.h"
+#include "invoicedata.h"
 #include "lineitem.h"
 #include "modelfacade.h"
 #include "preferencekeys.h"
@@ -11,6 +12,7 @@
 #include <QLoggingCategory>
 #include <QPaintEngine>
 #include <QPrinter>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -51,19 +53,19 @@ class RecordingEngine final : public QPaintEngine
 public:
     // Rectangles and lines come as polygons.
     RecordingEngine() : QPaintEngine(PaintEngineFeatures(AllFeatures) & ~PainterPaths) {}
-    Recording recording;
+    QList<Recording> pages{1};
 
     bool begin(QPaintDevice*) override { return true; }
     bool end() override { return true; }
     void updateState(const QPaintEngineState&) override {}
     void drawPolygon(const QPointF* points, int count, PolygonDrawMode) override
     {
-        recording.shapes.append(onPage(QPolygonF(QList<QPointF>(points, points + count)).boundingRect()));
+        pages.last().shapes.append(onPage(QPolygonF(QList<QPointF>(points, points + count)).boundingRect()));
     }
-    void drawPixmap(const QRectF& r, const QPixmap&, const QRectF&) override { recording.shapes.append(onPage(r)); }
+    void drawPixmap(const QRectF& r, const QPixmap&, const QRectF&) override { pages.last().shapes.append(onPage(r)); }
     void drawTextItem(const QPointF& p, const QTextItem& item) override
     {
-        recording.texts.append(
+        pages.last().texts.append(
             {item.text(), onPage({p.x(), p.y() - item.ascent(), item.width(), item.ascent() + item.descent()})});
     }
     Type type() const override { return User; }
@@ -85,14 +87,57 @@ public:
         setPageSize(QPageSize(QPageSize::Letter)); // until printInvoice() sets the page up
     }
     QPaintEngine* paintEngine() const override { return &engine; }
+    bool newPage() override
+    {
+        engine.pages.append(Recording());
+        return true;
+    }
     mutable RecordingEngine engine;
 };
 
+// The facade's current invoice, as the window prints it: one page expected.
 Recording printed()
 {
     RecordingPrinter printer;
     PrinterManager::printInvoice(&printer);
-    return printer.engine.recording;
+    return printer.engine.pages.value(0);
+}
+
+QList<Recording> printed(const InvoiceData& document, bool blankForm = false)
+{
+    RecordingPrinter printer;
+    PrinterManager::printDocument(&printer, document, blankForm);
+    return printer.engine.pages;
+}
+
+// A document of `rows` rows, coded R1, R2, ..., whose descriptions have `words` words.
+InvoiceData documentOf(int rows, int words = 1, const QString& note = QString())
+{
+    InvoiceData document;
+    document.docType = QStringLiteral("FATTURA");
+    document.number = 42;
+    document.date = QDate(2026, 12, 6);
+    document.note = note;
+    document.customer = {{RAGIONE_S, QStringLiteral("rossi srl")}, {CODE, QStringLiteral("C00007")}};
+    for (int row = 1; row <= rows; ++row)
+        document.rows.append({{LineItemKey::code, QStringLiteral("R%1").arg(row)},
+                              {LineItemKey::description, QStringLiteral("parola ").repeated(words)},
+                              {LineItemKey::total_amount, QStringLiteral("10")}});
+    document.totale = 1234.5;
+    return document;
+}
+
+// The bands the rows take on a page, one per row from its code on, in the order drawn.
+QList<QRectF> rowBands(const Recording& page, qreal below)
+{
+    QList<QRectF> bands;
+    for (const DrawnText& text : page.in({0, 310, 713, below - 310})) {
+        if (text.box.center().x() < 90)
+            bands.append(text.box);
+        else if (!bands.isEmpty())
+            bands.last() |= text.box;
+    }
+    return bands;
 }
 
 using Fields = QList<std::pair<QString, QString>>;
@@ -250,72 +295,200 @@ private Q_SLOTS:
         }
     }
 
-    // Rows of one-word or wrapped descriptions: at most twenty, none overlapping another,
-    // and the first row that would end below 712 ends the table. The lines of one
-    // description follow the line spacing of the face "Times" resolves to, which for some
-    // faces is a pixel less than their full ascent and descent.
-    void tableRows_data()
+    // Rows are shared out over pages: as many as fit from 310 down to 712, down to the
+    // note's room on the last page; a row taller than a page is cut to it, never dropped.
+    void paginate_data()
     {
-        QTest::addColumn<QList<int>>("words");
-        QTest::addColumn<int>("count");
-        QTest::newRow("25 short rows") << QList<int>(25, 1) << 20;
-        QTest::newRow("tall rows") << QList<int>{1, 30, 1, 300, 1} << 3;
+        QTest::addColumn<QList<int>>("heights");
+        QTest::addColumn<int>("lastLimit");
+        QTest::addColumn<QList<int>>("rowsPerPage");
+        QTest::newRow("no rows") << QList<int>() << 712 << QList<int>{0};
+        QTest::newRow("short rows count as 18") << QList<int>(21, 5) << 712 << QList<int>{21};
+        QTest::newRow("one row too many") << QList<int>(22, 18) << 712 << QList<int>{21, 1};
+        QTest::newRow("60 rows") << QList<int>(60, 18) << 712 << QList<int>{21, 21, 18};
+        QTest::newRow("a taller note moves the last row on") << QList<int>(21, 18) << 689 << QList<int>{20, 1};
+        QTest::newRow("row ending at the limit") << QList<int>{383, 18} << 712 << QList<int>{2};
+        QTest::newRow("row crossing the limit") << QList<int>{384, 18} << 712 << QList<int>{1, 1};
+        QTest::newRow("row taller than a page") << QList<int>{18, 1000, 18} << 712 << QList<int>{1, 1, 1};
     }
-    void tableRows()
+    void paginate()
     {
-        QFETCH(QList<int>, words);
-        QFETCH(int, count);
-        ModelFacade* m = ModelFacade::instance();
-        for (const int n : words) {
-            const int id = m->addLineItem();
-            m->setLineItemField(id, LineItemKey::code, QString::number(id));
-            m->setLineItemField(id, LineItemKey::description, QString("parola ").repeated(n));
+        QFETCH(QList<int>, heights);
+        QFETCH(int, lastLimit);
+        QFETCH(QList<int>, rowsPerPage);
+        const QList<PageSlice> pages = ::paginate(heights, {310, 712, lastLimit, 18, 1});
+        QList<int> counts;
+        int next = 0;
+        for (const PageSlice& page : pages) {
+            counts.append(page.rowCount);
+            QCOMPARE(page.firstRow, next);
+            QCOMPARE(page.rowHeights.size(), page.rowCount);
+            QCOMPARE(page.pageNumber, int(counts.size()));
+            QCOMPARE(page.pageCount, int(rowsPerPage.size()));
+            QCOMPARE(page.isLast, page.pageNumber == page.pageCount);
+            int y = 310;
+            for (const int height : page.rowHeights)
+                y += height + 1;
+            QVERIFY(y - 1 <= (page.isLast ? lastLimit : 712));
+            next += page.rowCount;
         }
-        const Recording page = printed();
-        QCOMPARE(page.in({0, 310, 90, 402}).size(), count);
+        QCOMPARE(counts, rowsPerPage);
+    }
 
-        // each row is drawn from its code on: its texts make a band across the table
-        QList<QRectF> bands;
-        QList<qreal> lineTops; // of the description lines, row after row
-        QList<int> rowOfLine;
-        for (const DrawnText& text : page.in({0, 310, 713, 450})) {
-            if (text.box.center().x() < 90)
-                bands.append(text.box);
-            bands.last() |= text.box;
-            if (text.box.center().x() > 90 && text.box.center().x() < 310) {
-                lineTops.append(text.box.top());
-                rowOfLine.append(int(bands.size()));
+    // Every page repeats the upper blocks with its number, every row is printed once, in
+    // order, clear of the next and above the limit; the totals are on the last page only,
+    // SEGUE on the others. A one-page document keeps "1" and its single page.
+    void pages_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("words");
+        QTest::addColumn<int>("pageCount");
+        QTest::newRow("one page") << 3 << 1 << 1;
+        QTest::newRow("25 short rows") << 25 << 1 << 2;
+        QTest::newRow("60 rows") << 60 << 1 << 3;
+        QTest::newRow("wrapped descriptions") << 12 << 40 << 4;
+    }
+    void pages()
+    {
+        QFETCH(int, rows);
+        QFETCH(int, words);
+        QFETCH(int, pageCount);
+        const QList<Recording> pages = printed(documentOf(rows, words));
+        QCOMPARE(pages.size(), pageCount);
+        QStringList codes;
+        for (const Recording& page : pages) {
+            const bool last = &page == &pages.last();
+            const int number = int(&page - pages.data()) + 1;
+            QCOMPARE(page.textIn({250, 190, 70, 34}, " N. PAGINA"),
+                     pageCount == 1 ? QStringLiteral("1") : QStringLiteral("%1 di %2").arg(number).arg(pageCount));
+            QCOMPARE(page.textIn({370, 15, 343, 20}), " ROSSI SRL");
+            QCOMPARE(page.textIn({0, 292, 90, 18}), "COD. ARTICOLO");
+            QCOMPARE(page.textIn({500, 851, 213, 34}), last ? "  TOTALE FATTURA |Euro 1.234,50" : "");
+            QCOMPARE(page.textIn({0, 760, 713, 227}).contains("SEGUE"), !last);
+            QVERIFY(page.textIn({0, 990, 713, 50}).contains("ditta sono trattati"));
+            const QList<QRectF> bands = rowBands(page, 760);
+            for (int row = 0; row < bands.size(); ++row) {
+                QVERIFY2(bands.at(row).bottom() <= 712, qPrintable(QString::number(row)));
+                QVERIFY(row == 0 || bands.at(row - 1).bottom() <= bands.at(row).top());
             }
+            for (const DrawnText& text : page.in({0, 310, 90, 402}))
+                codes.append(text.text);
         }
-        QCOMPARE(bands.size(), count);
-        for (int row = 0; row < count; ++row) {
-            QVERIFY2(bands.at(row).bottom() <= 712, qPrintable(QString::number(row)));
-            QVERIFY(row == 0 || bands.at(row - 1).bottom() <= bands.at(row).top());
-        }
+        QStringList expected;
+        for (int row = 1; row <= rows; ++row)
+            expected.append(QStringLiteral("R%1").arg(row));
+        QCOMPARE(codes, expected);
+    }
+
+    // The lines of one description follow the line spacing of the face "Times" resolves
+    // to, which for some faces is a pixel less than their full ascent and descent.
+    void wrappedDescription_keepsItsLineSpacing()
+    {
+        const Recording page = printed(documentOf(2, 40)).first();
+        QList<qreal> tops;
+        for (const DrawnText& text : page.in({90, 310, 220, 402}))
+            tops.append(text.box.top());
+        QVERIFY(tops.size() > 4);
         RecordingPrinter device;
         const qreal lineSpacing = QFontMetricsF(QFont(QStringLiteral("Times"), 8), &device).lineSpacing();
-        for (int line = 1; line < lineTops.size(); ++line)
-            QVERIFY(rowOfLine.at(line) != rowOfLine.at(line - 1)
-                    || lineTops.at(line) - lineTops.at(line - 1) >= lineSpacing - 0.01);
+        for (int line = 1; line < tops.size(); ++line)
+            QVERIFY(tops.at(line) - tops.at(line - 1) >= lineSpacing - 0.01);
     }
 
-    void fittingRows()
+    // The note band: a short note on its one line at 720, a long one whole on wrapped lines
+    // that grow upwards and push the last rows on; a credit note names the invoice it
+    // corrects before the note; a blank form prints neither.
+    void noteBand_data()
     {
-        QCOMPARE(PrinterManager::fittingRows(310, QList<int>(30, 5), 100), 21); // short rows count as 18
-        QCOMPARE(PrinterManager::fittingRows(694, {18}, 20), 1);
-        QCOMPARE(PrinterManager::fittingRows(695, {18}, 20), 0);
+        QTest::addColumn<QString>("docType");
+        QTest::addColumn<int>("linkedNumber");
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("printed");
+        QTest::addColumn<int>("pageCount");
+        const QString longNote = QStringLiteral("consegna al piano terra dalle nove alle tredici ").repeated(6)
+            + QStringLiteral("fine");
+        QTest::newRow("one line") << "FATTURA" << 0 << "consegna al piano" << 21 << " CONSEGNA AL PIANO" << 1;
+        QTest::newRow("long note, whole") << "FATTURA" << 0 << longNote << 21 << longNote.toUpper() << 2;
+        QTest::newRow("credit note") << "NOTA DI CREDITO" << 42 << "reso" << 1
+                                     << " Nota di credito relativa alla fattura N. 42 del 06/12/2026 RESO" << 1;
+        QTest::newRow("invoice keeps no link") << "FATTURA" << 42 << "" << 1 << "" << 1;
+    }
+    void noteBand()
+    {
+        QFETCH(QString, docType);
+        QFETCH(int, linkedNumber);
+        QFETCH(QString, note);
+        QFETCH(int, rows);
+        QFETCH(QString, printed);
+        QFETCH(int, pageCount);
+        InvoiceData document = documentOf(rows, 1, note);
+        document.docType = docType;
+        document.linkedNumber = linkedNumber;
+        document.linkedDate = QDate(2026, 12, 6);
+        const QList<Recording> pages = ::printed(document);
+        QCOMPARE(pages.size(), pageCount);
+        const QList<DrawnText> lines = pages.last().in({0, 320, 713, 440}); // above the footer
+        QStringList words;
+        qreal noteTop = 760;
+        for (const DrawnText& line : lines)
+            if (line.box.left() < 5) { // the codes stand centred in their column
+                words.append(line.text.simplified());
+                noteTop = std::min(noteTop, line.box.top());
+                QVERIFY2(line.box.right() <= 613 && line.box.bottom() <= 760, qPrintable(line.text));
+            }
+        QCOMPARE(words.join(QLatin1Char(' ')), printed.simplified());
+        for (const QRectF& band : rowBands(pages.last(), noteTop))
+            QVERIFY(band.bottom() <= noteTop);
+        QVERIFY(::printed(document, true).last().textIn({0, 320, 713, 440}).simplified().isEmpty());
     }
 
     // Monthly due dates for a year do not fit at full size: the line shrinks, none is cut.
     void dueDates_manyShrinkToFitTheCell()
     {
+        InvoiceData document;
         for (int month = 1; month <= 12; ++month)
-            ModelFacade::instance()->addScadenzaDate(QDate(2024, month, 10), QStringLiteral("RIBA"));
+            document.scadenze.append({QDate(2024, month, 10), QStringLiteral("RIBA")});
         const QRectF cell(0, 851, 500, 34);
-        const Recording page = printed();
+        const Recording page = printed(document).first();
         QCOMPARE(page.textIn(cell).count(QRegularExpression(QStringLiteral("/2024\\W+RIBA"))), 12);
         for (const DrawnText& line : page.in(cell))
             QVERIFY2(cell.contains(line.box), qPrintable(line.text));
+    }
+
+    // The PDF export paints the same pages, read back as text; a file that cannot be
+    // written leaves nothing under its name and keeps what was there.
+    void exportPdf_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("new file") << "FATTURA_2026_42_ROSSI SRL.pdf" << true;
+        QTest::newRow("missing directory") << "missing/FATTURA.pdf" << false;
+    }
+    void exportPdf()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, written);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(file);
+        if (!written)
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^PDF not written")));
+        QCOMPARE(PrinterManager::exportPdf(path, documentOf(60)), written);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), written ? QStringList{file} : QStringList());
+        if (!written)
+            return;
+        QProcess pdftotext;
+        pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+        if (!pdftotext.waitForFinished())
+            QSKIP("pdftotext is not installed");
+        const QStringList pages = QString::fromUtf8(pdftotext.readAllStandardOutput()).split(QLatin1Char('\f'));
+        QCOMPARE(pages.size(), 4); // three pages and what follows the last form feed
+        for (int page = 0; page < 3; ++page) {
+            QVERIFY(pages.at(page).contains(QStringLiteral("%1 di 3").arg(page + 1)));
+            QCOMPARE(pages.at(page).contains("SEGUE"), page < 2);
+            QCOMPARE(pages.at(page).contains("1.234,50"), page == 2);
+        }
+        QVERIFY(pages.at(2).contains(QRegularExpression(QStringLiteral("\\bR60\\b"))));
     }
 
     // Two renders are the same; the blank form keeps the boxes, rules, letterhead, due
