@@ -32,9 +32,10 @@ DocumentRegister& MyClass::documents() const
 InvoiceData MyClass::liveDocument() const
 {
     InvoiceData document = ModelFacade::instance()->currentDocument();
-    const bool credits = document.docType == creditNoteType && creditedNumber > 0;
-    document.linkedNumber = credits ? creditedNumber : 0;
-    document.linkedDate = credits ? creditedDate : QDate();
+    if (document.docType != creditNoteType) { // a credit note turned into another type credits nothing
+        document.linkedNumber = 0;
+        document.linkedDate = QDate();
+    }
     return document;
 }
 
@@ -49,11 +50,11 @@ void MyClass::showDocument(const InvoiceData& document, bool issued)
     issuedShown.reset(); // the tab is writable while it is filled
     setInvoiceReadOnly(false);
     ModelFacade::instance()->loadDocument(document);
-    creditedNumber = document.linkedNumber;
-    creditedDate = document.linkedDate;
     showLoadedInvoice(document.ivaPercent);
     if (issued) {
         issuedShown = document;
+        // the customer as the document was issued to, whatever the registry says today
+        updateSelectedCustomer(&issuedShown->customer);
         setInvoiceReadOnly(true);
         draftTimer->stop(); // an issued document is no draft
     }

@@ -16,7 +16,6 @@
 #include "stampavuota.h"
 #include "umcombobox.h"
 
-#include <QRegularExpression>
 #include <QSet>
 #include <QStatusBar>
 #include <QStyle>
@@ -67,19 +66,6 @@ QString amountProblem(const QString& text)
         return QString();
     const std::optional<double> value = parseAmount(text);
     return value && *value >= 0 ? QString() : notAnAmount;
-}
-
-// A document number: digits only, 1 to 999999999.
-const QString notADocumentNumber = QStringLiteral("Numero non valido: inserire un numero intero da 1 a 999999999");
-
-std::optional<int> documentNumber(const QString& text)
-{
-    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
-    const QString trimmed = text.trimmed();
-    if (!digits.match(trimmed).hasMatch())
-        return std::nullopt;
-    const int number = trimmed.toInt();
-    return number > 0 ? std::optional<int>(number) : std::nullopt;
 }
 
 QString wholeNumberProblem(const QString& text)
@@ -207,13 +193,14 @@ void MyClass::setNumFattura()
     // A refused number stays typed and red until corrected; the document keeps the number
     // in force, and is neither printed nor recorded while the field is red.
     QLineEdit* edit = form->numFLineEdit;
-    const std::optional<int> number = documentNumber(edit->text());
+    QString problem;
+    const std::optional<int> number = DocumentRegister::parseNumber(edit->text(), &problem);
     const bool newlyRefused = !number && !isMarked(edit);
-    mark(edit, number ? QString() : notADocumentNumber);
+    mark(edit, problem);
     if (!number) {
-        statusBar()->showMessage(notADocumentNumber);
-        if (newlyRefused)
-            Questions::notify(this, QMessageBox::Warning, notADocumentNumber);
+        statusBar()->showMessage(problem);
+        if (newlyRefused) // once, not again for each focus change while it stays red
+            Questions::notify(this, QMessageBox::Warning, problem);
         return;
     }
     ModelFacade::instance()->setNumFattura(QString::number(*number));

@@ -235,8 +235,6 @@ void MyClass::abortInvoice()
     lineItemIdOfRow.clear();
     clearEntryMarks(); // nothing typed is left to correct
     issuedShown.reset();
-    creditedNumber = 0;
-    creditedDate = QDate();
     setInvoiceReadOnly(false);
     if (!documents().discardDraft())
         qWarning() << "the draft could not be removed:" << documents().failure();

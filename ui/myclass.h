@@ -188,7 +188,7 @@ private:
 
     // Issued documents and the draft
     DocumentRegister& documents() const;
-    // The live invoice as a document, with the invoice it credits.
+    // The live invoice as a document.
     InvoiceData liveDocument() const;
     // The document that STAMPA, ANTEPRIMA and ESPORTA PDF put on paper: the issued one
     // shown, or the live invoice.
@@ -247,7 +247,5 @@ private:
     QTimer* const draftTimer;
     // The issued document shown read-only in the invoice tab, if any.
     std::optional<InvoiceData> issuedShown;
-    // The invoice a credit note being typed refers to.
-    int creditedNumber = 0;
-    QDate creditedDate;
+
 };

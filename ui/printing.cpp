@@ -29,32 +29,6 @@ QString dateText(const QDate& date)
     return date.toString(QStringLiteral("dd/MM/yyyy"));
 }
 
-// "una fattura", as the refusal of a taken number names the sequence.
-QString sequenceName(const QString& docType)
-{
-    static const QList<QPair<QString, QString>> names = {
-        {QStringLiteral("NOTA DI CREDITO"), QStringLiteral("una nota di credito")},
-        {QStringLiteral("DOCUMENTO DI TRASPORTO"), QStringLiteral("un documento di trasporto")},
-        {QStringLiteral("FATTURA"), QStringLiteral("una fattura")},
-    };
-    const QString sequence = DocumentRegister::sequenceOf(docType);
-    for (const auto& [type, name] : names)
-        if (DocumentRegister::sequenceOf(type) == sequence)
-            return name;
-    return QStringLiteral("un documento");
-}
-
-// The last issued document of the sequence and year of `document`: null when there is none.
-std::optional<DocumentRegister::Entry> lastIssued(const DocumentRegister& documents, const InvoiceData& document)
-{
-    std::optional<DocumentRegister::Entry> last;
-    const QString sequence = DocumentRegister::sequenceOf(document.docType);
-    for (const DocumentRegister::Entry& entry : documents.entries(document.date.year()))
-        if (entry.sequence == sequence && entry.readable && (!last || entry.number > last->number))
-            last = entry;
-    return last;
-}
-
 // FATTURA_2026_42_ROSSI SRL.pdf: what a file name cannot hold becomes a blank.
 QString proposedPdfName(const InvoiceData& document)
 {
@@ -148,44 +122,29 @@ bool MyClass::recordBeforePrinting(const InvoiceData& document)
     if (Questions::ask(question) != QMessageBox::Yes)
         return true; // a copy that is not recorded, as before documents were kept
 
+    // The register's messages say what was refused and what to do: the first free number,
+    // the date of the last document, the disk's reason.
     DocumentRegister& documents = this->documents();
-    bool earlierDateConfirmed = false;
-    for (;;) {
-        switch (documents.issue(document, earlierDateConfirmed)) {
-        case DocumentRegister::IssueResult::Issued:
-            if (!documents.discardDraft())
-                qWarning() << "the draft could not be removed:" << documents.failure();
-            issuedShown = document;
-            setInvoiceReadOnly(true);
-            draftTimer->stop();
-            return true;
-        case DocumentRegister::IssueResult::NumberTaken:
-            Questions::notify(this, QMessageBox::Warning,
-                              QStringLiteral("Il numero %1 è già stato usato per %2 del %3: scegliere un altro numero.")
-                                  .arg(formatCount(document.number), sequenceName(document.docType))
-                                  .arg(document.date.year()));
+    DocumentRegister::IssueResult result = documents.issue(document);
+    if (result == DocumentRegister::IssueResult::EarlierThanLast) {
+        if (!Questions::confirm(this, documents.failure()))
             return false;
-        case DocumentRegister::IssueResult::InvalidNumber:
-            Questions::notify(this, QMessageBox::Warning,
-                              QStringLiteral("Numero non valido: inserire un numero intero da 1 a 999999999"));
-            return false;
-        case DocumentRegister::IssueResult::EarlierThanLast: {
-            const std::optional<DocumentRegister::Entry> last = lastIssued(documents, document);
-            const QString lastText = last ? QStringLiteral(" (N. %1 del %2)").arg(formatCount(last->number), dateText(last->date))
-                                          : QString();
-            if (earlierDateConfirmed
-                || !Questions::confirm(this, QStringLiteral("La data è precedente all'ultimo documento emesso%1. "
-                                                            "Registrare comunque?")
-                                                 .arg(lastText)))
-                return false;
-            earlierDateConfirmed = true;
-            continue;
-        }
-        case DocumentRegister::IssueResult::NotWritten:
-            Questions::notify(this, QMessageBox::Critical,
-                              QStringLiteral("Il documento non è stato registrato né stampato: %1.").arg(documents.failure()));
-            return false;
-        }
-        return false;
+        result = documents.issue(document, true);
     }
+    // a file written whose sync the disk did not confirm is recorded all the same: its number is taken
+    const bool recorded = result == DocumentRegister::IssueResult::Issued
+                          || (result == DocumentRegister::IssueResult::NotWritten
+                              && documents.isIssued(document.docType, document.date.year(), document.number));
+    if (result != DocumentRegister::IssueResult::Issued)
+        Questions::notify(this, recorded ? QMessageBox::Warning : QMessageBox::Critical,
+                          recorded ? documents.failure()
+                                   : documents.failure() + QStringLiteral("\nIl documento non è stato stampato."));
+    if (!recorded)
+        return false;
+    if (!documents.discardDraft())
+        qWarning() << "the draft could not be removed:" << documents.failure();
+    issuedShown = document;
+    setInvoiceReadOnly(true);
+    draftTimer->stop();
+    return true;
 }
