@@ -185,9 +185,8 @@ bool MyClass::saveForClosing(bool askOnFailure)
                                           .arg(failure.records == 1 ? QStringLiteral("record non scritto")
                                                                     : QStringLiteral("record non scritti"),
                                                failure.reason);
-        if (!draftSaved)
-            text += (text.isEmpty() ? QString() : QStringLiteral(" "))
-                    + QStringLiteral("Il documento in preparazione non è stato salvato (%1).").arg(documents().failure());
+        if (!draftSaved) // the register's reason names the draft
+            text += (text.isEmpty() ? QString() : QStringLiteral(" ")) + documents().failure();
         QMessageBox box(QMessageBox::Critical, QString(), text,
                         QMessageBox::Retry | QMessageBox::Cancel | QMessageBox::Discard, this);
         box.setInformativeText(QStringLiteral("Liberare spazio o controllare il disco, poi riprovare. "
