@@ -21,6 +21,8 @@ const DocumentColumn documentColumns[] = {
     {"DATA", 90, [](const Entry& e) { return e.date.toString(QStringLiteral("dd/MM/yyyy")); }},
     {"TIPO", 210, [](const Entry& e) { return e.docType; }},
     {"CLIENTE", 300, [](const Entry& e) {
+         if (!e.readable)
+             return QStringLiteral("FILE ILLEGGIBILE");
          return e.customerCode.isEmpty() ? e.customerName : e.customerName + QStringLiteral(" (") + e.customerCode + ')';
      }},
     {"TOTALE", 130, [](const Entry& e) { return e.readable ? formatAmountGrouped(e.totale) : QString(); }},
