@@ -64,11 +64,6 @@ constexpr int numberDigits = 9;
 const QString draftId = QStringLiteral("0");
 const QString xmlSuffix = QStringLiteral(".xml");
 
-QString yearKey(const QString& sequence, int year)
-{
-    return sequence + QLatin1Char('_') + QString::number(year);
-}
-
 QString italianDate(const QDate& date)
 {
     return date.toString(QStringLiteral("dd/MM/yyyy"));
@@ -83,7 +78,7 @@ QString documentPath(const QString& id)
 // by hand such as "FT_2026_42 copia". Empty for a name of another shape.
 struct Claim
 {
-    QString sequence;
+    QStringView sequence;
     int year = 0;
     int number = 0;
 };
@@ -110,23 +105,26 @@ std::optional<Claim> claimOf(QStringView id)
         number = number.mid(1);
     if (digits == 0 || number.size() > numberDigits)
         return std::nullopt;
-    return Claim{sequence.toString(), year, number.toInt()};
+    return Claim{sequence, year, number.toInt()};
 }
 
 // The summary of a document as the index keeps it: date, customer code and name, total,
-// document type, separated by tabs (a tab in a name becomes a blank).
-QString indexLine(const DocumentRegister::Entry& entry)
+// document type and the name as the search compares it (empty when the same), separated by
+// tabs (a tab in a name becomes a blank). Folding accents is the dearest part of reading a
+// year, so it is done once, when the document enters the index.
+QString indexLine(const DocumentRegister::Entry& entry, const QString& foldedName)
 {
     const auto field = [](QString text) { return text.replace(QLatin1Char('\t'), QLatin1Char(' ')); };
     return QStringList{entry.date.toString(Qt::ISODate), field(entry.customerCode), field(entry.customerName),
-                       QString::number(entry.totale, 'f', QLocale::FloatingPointShortest), field(entry.docType)}
+                       QString::number(entry.totale, 'f', QLocale::FloatingPointShortest), field(entry.docType),
+                       foldedName == entry.customerName ? QString() : field(foldedName)}
         .join(QLatin1Char('\t'));
 }
 
-bool readIndexLine(const QString& line, DocumentRegister::Entry* entry)
+bool readIndexLine(const QString& line, DocumentRegister::Entry* entry, QString* foldedName)
 {
     const QStringList parts = line.split(QLatin1Char('\t'));
-    if (parts.size() != 5)
+    if (parts.size() != 6)
         return false;
     bool ok = false;
     const double totale = QLocale::c().toDouble(parts.at(3), &ok);
@@ -138,6 +136,7 @@ bool readIndexLine(const QString& line, DocumentRegister::Entry* entry)
     entry->customerName = parts.at(2);
     entry->totale = totale;
     entry->docType = parts.at(4);
+    *foldedName = parts.at(5).isEmpty() ? entry->customerName : parts.at(5);
     return true;
 }
 
@@ -222,6 +221,7 @@ void DocumentRegister::load(const RecordListing& listing)
     highest.clear();
     claims.clear();
     const QStringList names = listing.namesOf(RecordTypes::document);
+    claims.reserve(names.size());
     const qsizetype prefix = RecordTypes::document.size() + 1;
     for (const QString& name : names) {
         const QString id = name.mid(prefix, name.size() - prefix - xmlSuffix.size());
@@ -236,28 +236,39 @@ void DocumentRegister::load(const RecordListing& listing)
     qDebug() << "documents listed:" << names.size();
 }
 
-void DocumentRegister::addListed(const QString& id, const QString& sequence, int year, int number)
+quint64 DocumentRegister::claimKey(QStringView sequence, int year, int number) const
 {
+    qsizetype index = sequenceNames.indexOf(sequence);
+    if (index < 0) {
+        index = sequenceNames.size();
+        sequenceNames.append(sequence.toString());
+    }
+    return (quint64(index) << 48) | (quint64(quint16(year)) << 32) | quint32(number);
+}
+
+void DocumentRegister::addListed(const QString& id, QStringView sequence, int year, int number)
+{
+    const quint64 key = claimKey(sequence, year, number);
     Listed listed;
     listed.entry.id = id;
-    listed.entry.sequence = sequence;
+    listed.entry.sequence = sequenceNames.at(qsizetype(key >> 48));
     listed.entry.year = year;
     listed.entry.number = number;
     Year& documents = years_[year];
-    documents.documents.append(listed);
+    documents.documents.append(std::move(listed));
     documents.sorted = false;
-    int& top = highest[yearKey(sequence, year)];
+    int& top = highest[claimKey(sequence, year, 0)];
     top = std::max(top, number);
-    ++claims[recordIdOf(sequence, year, number)];
+    ++claims[key];
 }
 
 void DocumentRegister::markDuplicates()
 {
     for (Year& year : years_) {
         for (Listed& listed : year.documents) {
-            const Entry& e = listed.entry;
-            listed.entry.duplicate = claims.value(recordIdOf(e.sequence, e.year, e.number)) > 1;
-            if (listed.entry.duplicate)
+            Entry& e = listed.entry;
+            e.duplicate = claims.value(claimKey(e.sequence, e.year, e.number)) > 1;
+            if (e.duplicate)
                 qWarning() << "Document number claimed by more than one file:" << documentPath(e.id);
         }
     }
@@ -266,13 +277,13 @@ void DocumentRegister::markDuplicates()
 int DocumentRegister::nextNumber(const QString& docType, int year) const
 {
     const QString sequence = sequenceOf(docType);
-    return sequence.isEmpty() ? 0 : highest.value(yearKey(sequence, year)) + 1;
+    return sequence.isEmpty() ? 0 : highest.value(claimKey(sequence, year, 0)) + 1;
 }
 
 bool DocumentRegister::isIssued(const QString& docType, int year, int number) const
 {
     const QString sequence = sequenceOf(docType);
-    return !sequence.isEmpty() && claims.contains(recordIdOf(sequence, year, number));
+    return !sequence.isEmpty() && claims.contains(claimKey(sequence, year, number));
 }
 
 QString DocumentRegister::failure() const
@@ -303,13 +314,13 @@ DocumentRegister::IssueResult DocumentRegister::issue(const InvoiceData& documen
     const int year = document.date.year();
     const QString id = recordIdOf(sequence, year, document.number);
     // a file put there since the listing counts too: an issued document is never written over
-    if (claims.contains(id) || QFile::exists(documentPath(id)))
+    if (claims.contains(claimKey(sequence, year, document.number)) || QFile::exists(documentPath(id)))
         return refuse(IssueResult::NumberTaken,
                       QStringLiteral("Il numero %1 del %2 è già stato usato per %3. Il primo numero libero è %4.")
                           .arg(document.number)
                           .arg(year)
                           .arg(describedSequence(sequence))
-                          .arg(std::max(highest.value(yearKey(sequence, year)), document.number) + 1));
+                          .arg(std::max(highest.value(claimKey(sequence, year, 0)), document.number) + 1));
     const QDate last = lastDate(sequence, year);
     if (!confirmedEarlierDate && last.isValid() && document.date < last)
         return refuse(IssueResult::EarlierThanLast,
@@ -325,10 +336,19 @@ DocumentRegister::IssueResult DocumentRegister::issue(const InvoiceData& documen
     const bool durable = Serializable::syncDataDir();
 
     // the file is there: from now on its number is taken, whatever the sync said
+    const bool wasSorted = years_.value(year).sorted;
     addListed(id, sequence, year, document.number);
     Year& documents = years_[year];
-    summarise(document, &documents.documents.last().entry);
-    documents.documents.last().foldedName = SearchText::fold(document.customer.value(RAGIONE_S));
+    Listed issued = documents.documents.takeLast();
+    summarise(document, &issued.entry);
+    issued.foldedName = SearchText::fold(issued.entry.customerName);
+    // kept in its place among the others, newest first, rather than sorting the year again
+    const auto place = wasSorted
+        ? std::lower_bound(documents.documents.begin(), documents.documents.end(), issued,
+                           [](const Listed& a, const Listed& b) { return newestFirst(a.entry, b.entry); })
+        : documents.documents.end();
+    documents.documents.insert(place, std::move(issued));
+    documents.sorted = wasSorted;
     Q_EMIT documentIssued(id);
     if (!durable)
         return refuse(IssueResult::NotWritten,
@@ -349,19 +369,24 @@ DocumentRegister::Year& DocumentRegister::summarised(int year) const
         bool changed = false;
         for (Listed& listed : documents.documents) {
             Entry& entry = listed.entry;
-            if (entry.docType.isEmpty() && !readIndexLine(index.fields()->value(entry.id), &entry)) {
+            const QString indexed = index.fields()->value(entry.id);
+            if (entry.docType.isEmpty() && readIndexLine(indexed, &entry, &listed.foldedName)) {
+                known.insert(entry.id, indexed);
+                continue;
+            }
+            if (entry.docType.isEmpty()) {
                 if (const std::optional<InvoiceData> document = readDocument(RecordTypes::document, entry.id)) {
                     summarise(*document, &entry);
+                    listed.foldedName = SearchText::fold(entry.customerName);
                 } else {
                     // its number stays taken, and the file is kept as it is
                     qWarning() << "Document file cannot be read, listed as damaged:" << documentPath(entry.id);
                     entry.readable = false;
                 }
             }
-            listed.foldedName = SearchText::fold(entry.customerName);
             if (entry.readable) {
-                known.insert(entry.id, indexLine(entry));
-                changed = changed || known.value(entry.id) != index.fields()->value(entry.id);
+                known.insert(entry.id, indexLine(entry, listed.foldedName));
+                changed = true;
             }
         }
         if (changed || known.size() != index.fields()->size()) {

@@ -104,7 +104,9 @@ private:
         bool sorted = false;     // newest first
     };
 
-    void addListed(const QString& id, const QString& sequence, int year, int number);
+    // The sequence, year and number in one key; the number 0 stands for the whole year.
+    quint64 claimKey(QStringView sequence, int year, int number) const;
+    void addListed(const QString& id, QStringView sequence, int year, int number);
     void markDuplicates();
     // Reads what the entries of `year` show, from the year's index and, for the documents
     // the index does not know, from their files.
@@ -114,9 +116,11 @@ private:
 
     // by year; the summaries are filled in when a year is first asked for
     mutable QMap<int, Year> years_;
-    // "FT_2026" -> the highest number claimed by a file of that sequence and year
-    QHash<QString, int> highest;
-    // "FT_2026_000042" -> how many files claim that number
-    QHash<QString, int> claims;
+    // the sequences met, each text kept once and shared by its entries
+    mutable QStringList sequenceNames;
+    // sequence and year -> the highest number claimed by a file of them
+    QHash<quint64, int> highest;
+    // sequence, year and number -> how many files claim that number
+    QHash<quint64, int> claims;
     QString lastFailure;
 };

@@ -9,6 +9,10 @@
 
 #include <algorithm>
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
 namespace {
 
 const QString xmlSuffix = QStringLiteral(".xml");
@@ -23,9 +27,36 @@ bool isInterruptedWrite(const QString& name)
 
 } // namespace
 
+namespace {
+
+// The names of the regular files of `dir`, in the order the file system gives them. Read
+// straight from the directory: a data directory of tens of thousands of documents is listed
+// at every start, and Qt's listing costs several times more.
+QStringList regularFileNames(const QString& dir)
+{
+    QStringList names;
+    DIR* handle = ::opendir(QFile::encodeName(dir).constData());
+    if (!handle)
+        return names;
+    while (const dirent* entry = ::readdir(handle)) {
+        bool regular = entry->d_type == DT_REG;
+        // a link to a record file is listed, as a file, like the record it points to
+        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+            struct stat info {};
+            regular = ::fstatat(::dirfd(handle), entry->d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
+        }
+        if (regular)
+            names << QFile::decodeName(entry->d_name);
+    }
+    ::closedir(handle);
+    return names;
+}
+
+} // namespace
+
 RecordListing::RecordListing(const QStringList& types) : dir(dataDirPath())
 {
-    const QStringList names = QDir(dir).entryList(QDir::Files, QDir::Name);
+    const QStringList names = regularFileNames(dir);
     for (const QString& name : names) {
         if (!name.endsWith(xmlSuffix)) {
             // only names that do not end in ".xml" can be left by an interrupted save: with
@@ -46,7 +77,8 @@ RecordListing::RecordListing(const QStringList& types) : dir(dataDirPath())
 QStringList RecordListing::filesOf(const QString& type) const
 {
     QStringList paths;
-    const QStringList names = namesOfType.value(type);
+    QStringList names = namesOfType.value(type);
+    names.sort();
     paths.reserve(names.size());
     for (const QString& name : names)
         paths << dir + QLatin1Char('/') + name;

@@ -15,7 +15,8 @@ public:
 
     // Full paths of the files of `type`, sorted by name.
     QStringList filesOf(const QString& type) const;
-    // The file names alone ("document_FT_2026_000042.xml"), sorted: cheap for tens of thousands.
+    // The file names alone ("document_FT_2026_000042.xml"), in no particular order: cheap
+    // for tens of thousands.
     QStringList namesOf(const QString& type) const;
     QString directory() const;
     // The path of "<type>_<id>.xml" when it is there, else empty.
