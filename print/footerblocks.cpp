@@ -23,6 +23,7 @@ const QColor totalShade(230, 230, 230, 200);
 constexpr int notePointSize = 14;
 // A long note shrinks down to this size before it is cut to the room above the table.
 constexpr int smallestNotePointSize = 8;
+constexpr int noteInset = 4;
 
 QString twoDecimals(double amount)
 {
@@ -101,10 +102,11 @@ PrinterManager::NoteBand PrinterManager::noteBand(QPainter& painter, const QRect
     for (int size = notePointSize; !oneLine && size >= smallestNotePointSize; --size) {
         font.setPointSize(size);
         painter.setFont(font);
-        const QRectF room(band.rect.x(), 0, band.rect.width(), tallest);
+        const QRectF room(noteInset, 0, pageRect.width() - 100 - noteInset, tallest);
         const int needed = int(std::ceil(painter.boundingRect(room, wrapped, text).height()));
         const int height = std::min(needed, tallest);
-        band = {QRect(0, bottom - height, band.rect.width(), height), size, wrapped};
+        // inset a little: the lines that wrap have no tab to keep them off the frame
+        band = {QRect(noteInset, bottom - height, pageRect.width() - 100 - noteInset, height), size, wrapped};
         if (needed <= tallest)
             break;
         if (size == smallestNotePointSize)

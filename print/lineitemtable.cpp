@@ -105,7 +105,7 @@ void PrinterManager::drawHeaderCell(QPainter& painter, int x, int y, int width, 
     painter.drawText(rect, Qt::AlignCenter, title);
 }
 
-void PrinterManager::drawTableHeader(QPainter& painter, int& currPageHeight, const QRect& pageRect)
+void PrinterManager::drawTableHeader(QPainter& painter, int& currPageHeight, const QRect& pageRect, int rulesBottom)
 {
     qDebug() << " draw table header ";
     const int w = pageRect.width();
@@ -122,9 +122,12 @@ void PrinterManager::drawTableHeader(QPainter& painter, int& currPageHeight, con
         // the last column is closed by the outer frame
         if (&column != &columns[std::size(columns) - 1]) {
             x += width;
-            drawLine(painter, x, currPageHeight + tableHeaderHeight, x, footerTop);
+            drawLine(painter, x, currPageHeight + tableHeaderHeight, x, rulesBottom);
         }
     }
+    // A table that ends above a grown note is closed there, so the note reads clear of the rules.
+    if (rulesBottom < footerTop)
+        drawLine(painter, 0, rulesBottom, w, rulesBottom);
     currPageHeight += tableHeaderHeight;
     painter.setFont(found);
 }

@@ -137,7 +137,13 @@ void PrinterManager::paintPage(QPainter& painter, const QRect& pageRect, const I
     drawBillingHeader(painter, currPageHeight, pageRect, document, page, blankForm);
     drawPaymentBlock(painter, currPageHeight, pageRect, document, blankForm);
     drawTransportHeader(painter, currPageHeight, pageRect, document, blankForm);
-    drawTableHeader(painter, currPageHeight, pageRect);
+    int rulesBottom = footerTop;
+    if (page.isLast) {
+        const NoteBand note = noteBand(painter, pageRect, noteText(document, blankForm));
+        if (note.flags & Qt::TextWordWrap)
+            rulesBottom = note.rect.top() - noteClearance / 2;
+    }
+    drawTableHeader(painter, currPageHeight, pageRect, rulesBottom);
     drawLineItems(painter, currPageHeight, pageRect, document, page);
     if (page.isLast) {
         drawInvoiceNote(painter, pageRect, document, blankForm);

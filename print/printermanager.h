@@ -59,7 +59,9 @@ public:
                                     const InvoiceData& document, bool blankForm);
 
     // Line-item table
-    static void drawTableHeader(QPainter& painter, int& currPageHeight, const QRect& pageRect);
+    // The column rules run down to `rulesBottom`: the footer's top, or a grown note's.
+    static void drawTableHeader(QPainter& painter, int& currPageHeight, const QRect& pageRect,
+                                int rulesBottom = footerTop);
     static void drawHeaderCell(QPainter& painter, int x, int y, int width, int height, const QString& title);
     static void drawLineItems(QPainter& painter, int& currPageHeight, const QRect& pageRect,
                               const InvoiceData& document, const PageSlice& page);

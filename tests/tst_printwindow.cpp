@@ -52,12 +52,17 @@ private Q_SLOTS:
         QVERIFY(!accepted || (QFileInfo(pdf).size() > 1000 && readFile(pdf).startsWith("%PDF")));
     }
 
-    void preview_repaintsTheSamePageEachTime()
+    // Rows beyond the first page's show on a second page of the preview.
+    void preview_repaintsTheSamePagesEachTime()
     {
+        for (int row = 0; row < 24; ++row)
+            ModelFacade::instance()->addLineItem();
         QList<QImage> pages;
+        int pageCount = 0;
         Questions::setDialogRunner([&](QDialog& dialog) {
             if (auto* widget = dialog.findChild<QPrintPreviewWidget*>())
                 for (int i = 0; i < 2; ++i) {
+                    pageCount = widget->pageCount();
                     widget->updatePreview();
                     pages << widget->grab().toImage();
                 }
@@ -66,6 +71,7 @@ private Q_SLOTS:
         driver->window()->findChild<QAction*>(QStringLiteral("actionPreview"))->trigger();
         QCOMPARE(pages.size(), 2);
         QCOMPARE(pages.at(0), pages.at(1));
+        QCOMPARE(pageCount, 2);
     }
 
     void blankFormSwitch_followsTheRadioButton()
