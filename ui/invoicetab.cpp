@@ -8,6 +8,7 @@
 
 #include "amounttext.h"
 #include "companykeys.h"
+#include "documentregister.h"
 #include "lineitem.h"
 #include "modelfacade.h"
 #include "numbertext.h"
@@ -16,6 +17,7 @@
 #include "umcombobox.h"
 
 #include <QSet>
+#include <QStatusBar>
 #include <QStyle>
 
 namespace {
@@ -188,19 +190,97 @@ void MyClass::sizeTotalFields()
 
 void MyClass::setNumFattura()
 {
-    mark(form->numFLineEdit, wholeNumberProblem(form->numFLineEdit->text()));
-    ModelFacade::instance()->setNumFattura(form->numFLineEdit->text());
+    // A refused number stays typed and red until corrected; the document keeps the number
+    // in force, and is neither printed nor recorded while the field is red.
+    QLineEdit* edit = form->numFLineEdit;
+    QString problem;
+    const std::optional<int> number = DocumentRegister::parseNumber(edit->text(), &problem);
+    const bool newlyRefused = !number && !isMarked(edit);
+    mark(edit, problem);
+    if (!number) {
+        statusBar()->showMessage(problem);
+        if (newlyRefused) // once, not again for each focus change while it stays red
+            Questions::notify(this, QMessageBox::Warning, problem);
+        return;
+    }
+    ModelFacade::instance()->setNumFattura(QString::number(*number));
 }
 
 void MyClass::setFDate()
 {
     ModelFacade::instance()->setFDate(form->FDate_LineEdit->date());
+    proposeNumber();
 }
 
 void MyClass::updateDocType(const QString& docType)
 {
     form->mainTab->setTabText(0, docType);
     ModelFacade::instance()->setDocType(docType);
+    proposeNumber();
+    scheduleDraftSave();
+}
+
+void MyClass::proposeNumber()
+{
+    if (issuedShown)
+        return; // an issued document keeps its number
+    const int number = documents().nextNumber(form->docTypeSelection->currentText(), form->FDate_LineEdit->date().year());
+    mark(form->numFLineEdit, QString());
+    form->numFLineEdit->setText(formatCount(number));
+    ModelFacade::instance()->setNumFattura(QString::number(number));
+}
+
+void MyClass::showLoadedInvoice(int ivaPercent)
+{
+    ModelFacade* model = ModelFacade::instance();
+    QTableWidget* table = form->lineItemsTable;
+    table->setRowCount(0);
+    lineItemIdOfRow.clear();
+    clearEntryMarks();
+    const QList<int> ids = model->lineItemIds();
+    for (const int id : ids) {
+        appendLineItemRow(id);
+        auto* unit = qobject_cast<UmComboBox*>(table->cellWidget(table->rowCount() - 1, unitColumn));
+        const QSignalBlocker quiet(unit); // the model has the unit already
+        unit->setCurrentText(model->getLineItemField(id, LineItemKey::um));
+    }
+    {
+        const QSignalBlocker quiet(form->docTypeSelection); // no new number for a loaded document
+        form->docTypeSelection->setCurrentText(model->getDocType());
+        form->mainTab->setTabText(0, model->getDocType());
+    }
+    {
+        const QSignalBlocker quiet(form->customerCodeCombo); // the customer is loaded already
+        const QMap<QString, QString>* customer = model->invoiceCustomerFields();
+        form->customerCodeCombo->setCurrentIndex(
+            std::max(0, form->customerCodeCombo->findText(customer ? customer->value(CODE) : QString())));
+    }
+    {
+        const QSignalBlocker quiet(form->paymentCombo); // choosing again would replace the bank data
+        form->paymentCombo->setCurrentText(model->getPayment());
+    }
+    setPaymentWidgetsEnabled(model->hasInvoiceCustomer());
+    form->ivaEdit->setText(QString::number(ivaPercent));
+    handleInvoiceChanged();
+    updateScadenze();
+}
+
+void MyClass::setInvoiceReadOnly(bool readOnly)
+{
+    // Everything that edits the document; the table, the note and the due dates can still
+    // be scrolled and read.
+    const QList<QWidget*> widgets = form->tab->findChildren<QWidget*>();
+    for (QWidget* widget : widgets) {
+        if (qobject_cast<QLineEdit*>(widget) || qobject_cast<QComboBox*>(widget)
+            || qobject_cast<QAbstractSpinBox*>(widget) || qobject_cast<QPushButton*>(widget))
+            widget->setEnabled(!readOnly);
+    }
+    form->scadenzeCombo->setEnabled(true);
+    form->f_note->setReadOnly(readOnly);
+    form->lineItemsTable->setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers : lineItemEditTriggers);
+    if (!readOnly)
+        setPaymentWidgetsEnabled(ModelFacade::instance()->hasInvoiceCustomer());
+    readOnlyBanner->setVisible(readOnly);
 }
 
 void MyClass::setScontoF()
@@ -264,6 +344,7 @@ void MyClass::setSpeseBancarie()
 void MyClass::setFNote()
 {
     ModelFacade::instance()->setFNote(form->f_note->toPlainText());
+    scheduleDraftSave();
 }
 
 void MyClass::setStampaVuota()
@@ -296,6 +377,7 @@ void MyClass::setTmpBankInfo()
 {
     ModelFacade::instance()->setTmpBankInfo(form->ABI_InvoiceLineEdit->text(), form->CAB_InvoiceLineEdit->text(),
                                             form->IBAN_InvoiceLineEdit->text(), form->FILIALE_InvoiceLineEdit->text());
+    scheduleDraftSave();
 }
 
 void MyClass::handleInvoicePaymentChanged()
@@ -343,6 +425,11 @@ void MyClass::changeTextSize(int /*index*/)
 
 void MyClass::addLineItemRow()
 {
+    appendLineItemRow(ModelFacade::instance()->addLineItem());
+}
+
+void MyClass::appendLineItemRow(int id)
+{
     QTableWidget* table = form->lineItemsTable;
     const int row = table->rowCount();
     const QSignalBlocker quiet(table); // empty new cells are no edits
@@ -359,7 +446,6 @@ void MyClass::addLineItemRow()
     }
     table->setVerticalHeaderItem(row, new QTableWidgetItem(formatCount(row + 1)));
 
-    const int id = ModelFacade::instance()->addLineItem();
     lineItemIdOfRow.insert(row, id);
     table->setRowHeight(row, rowHeight);
     unit->setLineItemId(id);

@@ -6,6 +6,7 @@
 #include "ui_trasportodialog.h"
 
 #include "customersearchmodel.h"
+#include "documentregister.h"
 #include "lineitem.h"
 #include "modelfacade.h"
 #include "questions.h"
@@ -13,8 +14,10 @@
 
 #include <QCloseEvent>
 #include <QDate>
+#include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTimer>
 
 namespace {
 
@@ -42,15 +45,28 @@ MyClass::MyClass(QWidget* parent, Qt::WindowFlags flags)
       aziendaForm(std::make_unique<Ui::EditAziendaDialog>()),
       trasportoForm(std::make_unique<Ui::TrasportoDialog>()),
       dateForm(std::make_unique<Ui::DateDialog>()),
-      searchResults(new CustomerSearchModel(this))
+      searchResults(new CustomerSearchModel(this)),
+      documentsTab(new DocumentsTab(*ModelFacade::instance()->documentRegister())),
+      readOnlyBanner(new QLabel(QStringLiteral("Documento emesso: sola lettura"))),
+      draftTimer(new QTimer(this))
 {
     form->setupUi(this);
     setFixedSize(959, 713);
+    form->mainTab->addTab(documentsTab, QStringLiteral("DOCUMENTI"));
     paintBackground(form->centralWidget, QColor(195, 195, 195));
-    for (QWidget* page : {form->tab, form->tab_2, form->tab_4})
+    for (QWidget* page : {form->tab, form->tab_2, form->tab_4, static_cast<QWidget*>(documentsTab)})
         paintBackground(page, QColor(224, 223, 238));
+    readOnlyBanner->setObjectName(QStringLiteral("readOnlyBanner"));
+    readOnlyBanner->setStyleSheet(QStringLiteral("QLabel#readOnlyBanner { color: rgb(160, 0, 0); font-weight: bold; }"));
+    statusBar()->addPermanentWidget(readOnlyBanner);
+    readOnlyBanner->hide();
+    // A crash loses at most the edits of the last seconds, and a burst of edits costs one write.
+    draftTimer->setSingleShot(true);
+    draftTimer->setInterval(2000);
+    connect(draftTimer, &QTimer::timeout, this, &MyClass::saveDraft);
 
     form->lineItemsTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    lineItemEditTriggers = form->lineItemsTable->editTriggers();
     form->lineItemsTable->setItemDelegateForColumn(int(ModelFacade::lineItemFieldKeys().indexOf(LineItemKey::um)),
                                                    new UmComboBoxDelegate(form->lineItemsTable));
     form->customerSearchTable->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -112,6 +128,13 @@ void MyClass::connectModel()
     connect(model, &ModelFacade::currentCustomerChanged, this, &MyClass::updateCustomerField);
     connect(model, &ModelFacade::companyChanged, this, &MyClass::updateCompany);
     connect(model, &ModelFacade::recordNotSaved, this, &MyClass::handleRecordNotSaved);
+    for (auto invoiceEdited : {&ModelFacade::invoiceChanged, &ModelFacade::invoiceTotalChanged,
+                               &ModelFacade::invoicePaymentChanged, &ModelFacade::scadenzeChanged})
+        connect(model, invoiceEdited, this, &MyClass::scheduleDraftSave);
+    connect(model, &ModelFacade::lineItemChanged, this, &MyClass::scheduleDraftSave);
+    connect(model, &ModelFacade::selectedCustomerChanged, this, &MyClass::scheduleDraftSave);
+    connect(documentsTab, &DocumentsTab::documentChosen, this, &MyClass::handleDocumentChosen);
+    connect(form->exportPdfButton, &QPushButton::clicked, this, &MyClass::exportPdf);
 
     connect(form->actionPreview, &QAction::triggered, this, &MyClass::openPreview);
     connect(form->actionReset, &QAction::triggered, this, &MyClass::handleResetAction);
@@ -132,6 +155,8 @@ void MyClass::init()
     trasportoForm->t_timeField->hide();
     trasportoForm->label_6->hide();
     form->ivaEdit->setText(QString::number(ModelFacade::instance()->getIva()));
+    documentsTab->refresh();
+    restoreDraft();
 }
 
 void MyClass::handleRecordNotSaved(const QString& message)
@@ -144,19 +169,25 @@ void MyClass::handleRecordNotSaved(const QString& message)
 bool MyClass::saveForClosing(bool askOnFailure)
 {
     ModelFacade* model = ModelFacade::instance();
+    draftTimer->stop();
     for (;;) {
         qDebug() << "SAVE DATA ";
-        if (model->savePersistentData())
+        const bool recordsSaved = model->savePersistentData();
+        const bool draftSaved = saveDraft();
+        if (recordsSaved && draftSaved)
             return true;
         if (!askOnFailure)
             return false;
         const ModelFacade::SaveFailure failure = model->saveFailure();
-        QMessageBox box(QMessageBox::Critical, QString(),
-                        QStringLiteral("I dati non sono stati salvati: %1 %2 (%3).")
-                            .arg(failure.records)
-                            .arg(failure.records == 1 ? QStringLiteral("record non scritto")
-                                                      : QStringLiteral("record non scritti"),
-                                 failure.reason),
+        QString text = recordsSaved ? QString()
+                                    : QStringLiteral("I dati non sono stati salvati: %1 %2 (%3).")
+                                          .arg(failure.records)
+                                          .arg(failure.records == 1 ? QStringLiteral("record non scritto")
+                                                                    : QStringLiteral("record non scritti"),
+                                               failure.reason);
+        if (!draftSaved) // the register's reason names the draft
+            text += (text.isEmpty() ? QString() : QStringLiteral(" ")) + documents().failure();
+        QMessageBox box(QMessageBox::Critical, QString(), text,
                         QMessageBox::Retry | QMessageBox::Cancel | QMessageBox::Discard, this);
         box.setInformativeText(QStringLiteral("Liberare spazio o controllare il disco, poi riprovare. "
                                               "Chiudendo senza salvare le modifiche andranno perse."));
@@ -202,6 +233,10 @@ void MyClass::abortInvoice()
         form->lineItemsTable->removeRow(row);
     lineItemIdOfRow.clear();
     clearEntryMarks(); // nothing typed is left to correct
+    issuedShown.reset();
+    setInvoiceReadOnly(false);
+    if (!documents().discardDraft())
+        qWarning() << "the draft could not be removed:" << documents().failure();
 
     ModelFacade* model = ModelFacade::instance();
     model->dropInvoice();
@@ -212,5 +247,8 @@ void MyClass::abortInvoice()
     fillPaymentCombo();
     model->setDocType(form->docTypeSelection->currentText());
     updateScadenze();
+    form->ivaEdit->setText(QString::number(model->getIva()));
+    proposeNumber();
+    draftTimer->stop(); // the empty document is no draft yet
 }
 

@@ -1,9 +1,15 @@
 #pragma once
 
+#include "documentstab.h"
+#include "invoicedata.h"
+
+#include <QAbstractItemView>
+#include <QDate>
 #include <QMainWindow>
 #include <QMap>
 
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class Quillbook;
@@ -13,11 +19,13 @@ class DateDialog;
 } // namespace Ui
 
 class CustomerSearchModel;
+class DocumentRegister;
 class QDialog;
 class QLabel;
 class QLineEdit;
 class QPrinter;
 class QModelIndex;
+class QTimer;
 class UmComboBox;
 
 // The main window: the invoice tab, the customer search and customer management tabs,
@@ -52,6 +60,10 @@ public Q_SLOTS:
     void exportData();
     void importData();
     void handleRecordNotSaved(const QString& message);
+
+    // Issued documents and the draft
+    void exportPdf();
+    void handleDocumentChosen(DocumentsTab::Action action, const InvoiceData& document);
 
     // Invoice tab
     void setNumFattura();
@@ -168,6 +180,32 @@ private:
     void clearEntryMarks();
     void sizeTotalFields();
 
+    void appendLineItemRow(int id);
+    void proposeNumber();
+    // Shows the model's invoice after it was replaced whole: rows, type, customer, payment.
+    void showLoadedInvoice(int ivaPercent);
+    void setInvoiceReadOnly(bool readOnly);
+
+    // Issued documents and the draft
+    DocumentRegister& documents() const;
+    // The live invoice as a document.
+    InvoiceData liveDocument() const;
+    // The document that STAMPA, ANTEPRIMA and ESPORTA PDF put on paper: the issued one
+    // shown, or the live invoice.
+    InvoiceData documentToPrint() const;
+    // Puts `document` into the invoice tab, read-only when it is an issued one.
+    void showDocument(const InvoiceData& document, bool issued);
+    // True when the document being typed may be replaced: it is empty, or the user agrees.
+    bool mayReplaceDraft();
+    void restoreDraft();
+    void scheduleDraftSave();
+    bool saveDraft();
+    // Asks whether to record a document about to be printed and records it on yes. False
+    // when it must not be printed: refused, not written, or the user drew back.
+    bool recordBeforePrinting(const InvoiceData& document);
+    void printOnPrinter(const InvoiceData& document, bool issued);
+    void exportDocumentPdf(const InvoiceData& document, bool issued);
+
     // Customer tabs
     void setupCustomerSearchColumns();
     void buildCustomerFormTables();
@@ -202,4 +240,12 @@ private:
     QMap<QString, QLineEdit*> companyEditorOfKey;
     CustomerSearchModel* const searchResults;
     int rowHeight = 20;
+    QAbstractItemView::EditTriggers lineItemEditTriggers;
+
+    DocumentsTab* const documentsTab;
+    QLabel* const readOnlyBanner;
+    QTimer* const draftTimer;
+    // The issued document shown read-only in the invoice tab, if any.
+    std::optional<InvoiceData> issuedShown;
+
 };
