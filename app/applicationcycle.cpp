@@ -29,9 +29,9 @@ int runApplicationCycles(int& argc, char** argv, const std::function<void(MyClas
         window->init();
 
         TerminationSignals signalsToClose;
-        QObject::connect(&signalsToClose, &TerminationSignals::received, &application, [](int signalNumber) {
+        QObject::connect(&signalsToClose, &TerminationSignals::received, window.get(), [&window](int signalNumber) {
             qDebug() << "segnale" << signalNumber << "ricevuto: chiusura ordinata";
-            QCoreApplication::exit(0); // leaves any modal dialog too
+            window->requestTermination();
         });
         // A desktop session that ends saves like a window that closes; the person may still be asked.
         QObject::connect(&application, &QGuiApplication::commitDataRequest, window.get(), [&window](QSessionManager& manager) {
@@ -48,10 +48,12 @@ int runApplicationCycles(int& argc, char** argv, const std::function<void(MyClas
             shown(window.get());
         exitCode = QApplication::exec();
 
-        restart = window->restartRequested;
+        // A restore ended by a signal has put its records in place: the program ends there.
+        restart = window->restartRequested && !window->terminationRequested;
         // A window closed by its user has saved already, or was told to close without saving;
-        // otherwise (a signal, the loop ended from elsewhere) nobody is there to be asked.
-        if (!restart && !window->closingSettled && !window->saveForClosing(false))
+        // otherwise (a signal, the loop ended from elsewhere) nobody is there to be asked. After
+        // a restore the records on disk are the restored ones, and nothing may be saved over them.
+        if (!window->restartRequested && !window->closingSettled && !window->saveForClosing(false))
             exitCode = 1;
         ModelFacade::destroyInstance();
     } while (restart);

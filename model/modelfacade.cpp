@@ -315,12 +315,15 @@ void ModelFacade::setPreferenceField(const QString& key, const QString& value)
     if (!preferences)
         return;
     preferences->setField(key, filtered(value));
-    keepUnreadablePreferenceFile = false;
 }
 
 bool ModelFacade::commitPreferences()
 {
-    return preferences && persist(preferences, QStringLiteral("Preferenze non salvate"));
+    if (!preferences)
+        return false;
+    // Only what the user confirms replaces a preference file that could not be read.
+    keepUnreadablePreferenceFile = false;
+    return persist(preferences, QStringLiteral("Preferenze non salvate"));
 }
 
 QString ModelFacade::preferenceField(const QString& key) const
@@ -341,7 +344,6 @@ void ModelFacade::setIva(const QString& value)
     Invoice* current = ensureInvoice();
     if (preferences) {
         preferences->setIva(value);
-        keepUnreadablePreferenceFile = false;
         commitPreferences();
     }
     current->setIva(getIva());

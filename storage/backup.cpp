@@ -282,7 +282,7 @@ bool isRecordFileName(const QString& fileName, const QStringList& recordTypes)
         if (type.isEmpty() || !fileName.startsWith(type + QLatin1Char('_')))
             return false;
         const QStringView id = QStringView(fileName).mid(type.size() + 1).chopped(suffix.size());
-        return std::all_of(id.cbegin(), id.cend(), isIdCharacter);
+        return !id.isEmpty() && std::all_of(id.cbegin(), id.cend(), isIdCharacter);
     });
 }
 

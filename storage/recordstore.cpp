@@ -17,11 +17,11 @@ namespace {
 
 const QString xmlSuffix = QStringLiteral(".xml");
 
-// QSaveFile writes "<file>.XXXXXX" beside the record and renames it over the record; a
-// process killed in between leaves the copy, which is never a record of its own.
+// The record writer writes "<file>.quillbook-XXXXXX" beside the record and renames it over
+// the record; a process killed in between leaves the copy, which is never a record of its own.
 bool isInterruptedWrite(const QString& name)
 {
-    static const QRegularExpression copyOfRecord(QStringLiteral("^[a-z]+_.+\\.xml\\.[A-Za-z0-9]{6}$"));
+    static const QRegularExpression copyOfRecord(QStringLiteral("^[a-z]+_.+\\.xml\\.quillbook-[A-Za-z0-9]{6}$"));
     return copyOfRecord.match(name).hasMatch();
 }
 

@@ -86,14 +86,15 @@ void fail(QString* failure, const QString& reason)
         *failure = reason;
 }
 
-// Writes `bytes` beside the file at `path` ("<path>.XXXXXX") and renames the copy over it,
+// Writes `bytes` beside the file at `path` ("<path>.quillbook-XXXXXX") and renames the copy over it,
 // so that a crash or a power cut at any moment leaves either the complete old record or the
 // complete new one. Every step is checked: on a full disk a write can stop half-way, and an
 // error can show only when the data is synced; either way the old record stays. The copy is
 // synced once (the directory is synced once per batch by the caller). 0, or the errno.
 int replaceFile(const QString& path, const QByteArray& bytes)
 {
-    QByteArray copy = QFile::encodeName(path) + ".XXXXXX";
+    // the marker tells the copy from any file of the user's at the next start's clean-up
+    QByteArray copy = QFile::encodeName(path) + ".quillbook-XXXXXX";
     const int handle = ::mkostemp(copy.data(), O_CLOEXEC);
     if (handle < 0)
         return errno;

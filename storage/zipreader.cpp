@@ -17,7 +17,8 @@ ZipReader::Kind kindOf(const QString& name, zip_uint8_t host, zip_uint32_t attri
     const bool namedAsDirectory = name.endsWith(QLatin1Char('/'));
     const mode_t mode = attributes >> 16;
     if (mode != 0) {
-        if (S_ISREG(mode) && !namedAsDirectory)
+        // Some writers give a Unix entry its permissions only; a link or a device always says so.
+        if ((S_ISREG(mode) || (host == ZIP_OPSYS_UNIX && (mode & S_IFMT) == 0)) && !namedAsDirectory)
             return ZipReader::Kind::File;
         if (S_ISDIR(mode) && namedAsDirectory)
             return ZipReader::Kind::Directory;

@@ -156,6 +156,20 @@ private Q_SLOTS:
         disk.reset();
     }
 
+    // A preference file that cannot be read survives the start-up's refresh of the start of
+    // transport and the close; only a confirmed preference replaces it.
+    void unreadablePreferences_keptUntilConfirmed()
+    {
+        const QByteArray damaged("<preference>\n <entry id=\"0\">\n  <field name=\"IVA_FIELD\">10</field>\n  <field name=\"PORTO");
+        WindowDriver driver([&damaged](TestHome& home) { home.writeDataFile("preference_0.xml", damaged); });
+        QVERIFY(driver.window()->saveForClosing(false));
+        QCOMPARE(dataFile(driver, "preference_0.xml"), damaged);
+        driver.window()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(driver.window()));
+        acceptDialog(driver, "actionPreferenze_trasporto", [](QWidget*) {});
+        QVERIFY(dataFile(driver, "preference_0.xml").contains("PORTO_FIELD\">FRANCO<"));
+    }
+
     void terminationSignal_closesInOrder_data()
     {
         QTest::addColumn<QList<int>>("signalsSent");

@@ -208,7 +208,7 @@ void TestRecordFiles::record_isRewrittenOnlyWhenChanged()
 void TestRecordFiles::filesOfType_listsRecordFilesOfThatType_leftoversRemoved()
 {
     for (const char* name : {"customer_C00001.xml", "customer_C00002.xml", "old_customer_copy.xml",
-                             "company_AZ0001.xml", "preference_0.xml", "customer_C00003.xml.Xy12Ab",
+                             "company_AZ0001.xml", "preference_0.xml", "customer_C00003.xml.quillbook-Xy12Ab", "customer_C00004.xml.backup",
                              "customer_notes.txt", "Customer_C9.xml"})
         home->writeDataFile(QString::fromLatin1(name), "<x/>");
     QDir(home->dataDir()).mkdir(QStringLiteral("customer_dir.xml"));
@@ -219,7 +219,8 @@ void TestRecordFiles::filesOfType_listsRecordFilesOfThatType_leftoversRemoved()
     QCOMPARE(Serializable::filesOfType(QStringLiteral("company")), QStringList{dir + QStringLiteral("company_AZ0001.xml")});
     // what a killed save left is removed, and nothing else
     QCOMPARE(RecordListing({QStringLiteral("customer")}).removeInterruptedWrites(), 1);
-    QVERIFY(!QFile::exists(dir + QStringLiteral("customer_C00003.xml.Xy12Ab")));
+    QVERIFY(!QFile::exists(dir + QStringLiteral("customer_C00003.xml.quillbook-Xy12Ab")));
+    QVERIFY(QFile::exists(dir + QStringLiteral("customer_C00004.xml.backup"))); // the user's own copy
     QVERIFY(QFile::exists(dir + QStringLiteral("customer_notes.txt")));
 }
 

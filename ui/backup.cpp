@@ -27,7 +27,10 @@ QString chooseArchive(QFileDialog::AcceptMode mode)
 
 // Runs the backup work on a worker thread behind a modal progress dialog, so that the
 // window keeps painting, and returns its result.
-Backup::Result runWithProgress(const QString& label, const std::function<Backup::Result(const Backup::Progress&)>& work)
+// `ending` is set when the program is asked to end: the dialog then cannot be shown again,
+// and the work is waited for.
+Backup::Result runWithProgress(const QString& label, const bool& ending,
+                               const std::function<Backup::Result(const Backup::Progress&)>& work)
 {
     QProgressDialog dialog;
     dialog.setLabelText(label);
@@ -53,7 +56,7 @@ Backup::Result runWithProgress(const QString& label, const std::function<Backup:
     // same; it closes when the work ends, and closed earlier with Esc, it comes back.
     do
         Questions::runDialog(dialog);
-    while (!watcher.future().isFinished());
+    while (!watcher.future().isFinished() && !ending);
     return watcher.future().result();
 }
 
@@ -65,8 +68,9 @@ void MyClass::exportData()
     const QString archive = chooseArchive(QFileDialog::AcceptSave);
     if (archive.isEmpty())
         return;
-    ModelFacade::instance()->savePersistentData(); // the archive holds what is on screen now
-    const int result = runWithProgress(QStringLiteral("Esportazione dei dati in corso..."), [archive](const Backup::Progress& progress) {
+    // the archive holds what is on screen now, or says what it lacks
+    const bool saved = ModelFacade::instance()->savePersistentData();
+    const int result = runWithProgress(QStringLiteral("Esportazione dei dati in corso..."), terminationRequested, [archive](const Backup::Progress& progress) {
                            return ModelFacade::exportData(archive, progress);
                        }).code;
 
@@ -75,6 +79,9 @@ void MyClass::exportData()
     if (result == 0) {
         box.setIcon(QMessageBox::Information);
         box.setText(QStringLiteral(" Dati salvati con successo "));
+        if (!saved)
+            box.setInformativeText(QStringLiteral("Alcune modifiche non sono state salvate sul disco "
+                                                  "e non sono nell'archivio."));
     } else if (result < 0) {
         box.setIcon(QMessageBox::Warning);
         box.setText(QStringLiteral(" Nessun dato da salvare.. "));
@@ -95,7 +102,7 @@ void MyClass::importData()
     const QString archive = chooseArchive(QFileDialog::AcceptOpen);
     if (archive.isEmpty())
         return;
-    const Backup::Result result = runWithProgress(QStringLiteral("Ripristino dei dati in corso..."), [archive](const Backup::Progress& progress) {
+    const Backup::Result result = runWithProgress(QStringLiteral("Ripristino dei dati in corso..."), terminationRequested, [archive](const Backup::Progress& progress) {
         return ModelFacade::importData(archive, progress);
     });
     if (result.code != 0) {

@@ -13,6 +13,7 @@
 #include "umcombobox.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDate>
 #include <QLabel>
 #include <QPushButton>
@@ -204,6 +205,12 @@ bool MyClass::saveForClosing(bool askOnFailure)
         if (answer != QMessageBox::Retry)
             return false;
     }
+}
+
+void MyClass::requestTermination()
+{
+    terminationRequested = true;
+    QCoreApplication::exit(0);
 }
 
 void MyClass::closeEvent(QCloseEvent* event)

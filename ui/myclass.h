@@ -46,6 +46,11 @@ public:
     bool restartRequested = false;
     // Set when the window closed with its records saved, or the user chose to close without them.
     bool closingSettled = false;
+    // Set when the program is asked to end (a signal): no restart, no question.
+    bool terminationRequested = false;
+
+    // Ends the event loop, and any modal dialog's, for an orderly close without questions.
+    void requestTermination();
 
     // Saves what changed. When a record cannot be written and `askOnFailure`, asks whether to
     // retry, keep the window open or close all the same. True when the window may close.
