@@ -63,6 +63,8 @@ private Q_SLOTS:
         QTest::newRow("tax identifiers of one character") << FieldMap{{PIVA, "1"}, {FISCAL_CODE, "R"}} << false;
         QTest::newRow("province of one character") << FieldMap{{CITY, "R"}} << false;
         QTest::newRow("code missing") << FieldMap{{CODE, ""}} << false;
+        QTest::newRow("address missing") << FieldMap{{ADDRESS, ""}} << false;
+        QTest::newRow("locality missing") << FieldMap{{LOCALITY, ""}} << false;
         QTest::newRow("optional fields do not matter") << FieldMap{{CAP, ""}, {NOTE, "x"}} << true;
     }
 

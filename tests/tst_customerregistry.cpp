@@ -24,25 +24,6 @@ QByteArray customerXml(const QString& code, const QString& name)
         .toUtf8();
 }
 
-ModelFacade* loadedFacade()
-{
-    ModelFacade::instance()->loadPersistentData();
-    return ModelFacade::instance();
-}
-
-// A new customer with every required field (and `extra` over them), offered for registering.
-QString registerCustomer(ModelFacade* facade, const QString& name, const FieldMap& extra = {})
-{
-    facade->newCustomer();
-    FieldMap fields = {{RAGIONE_S, name}, {ADDRESS, "via garibaldi 7"}, {LOCALITY, "roma"}, {CITY, "rm"},
-                       {FISCAL_CODE, "rssmra80a01h501u"}, {NAZIONE, "italia"}};
-    fields.insert(extra);
-    for (auto it = fields.cbegin(); it != fields.cend(); ++it)
-        facade->setCustomerField(it.key(), it.value());
-    bool added = false;
-    return facade->addCustomer(&added);
-}
-
 } // namespace
 
 class TestCustomerRegistry : public QObject

@@ -105,8 +105,7 @@ private Q_SLOTS:
     void add_missingRequiredField_warnsAndKeepsForm_data()
     {
         QTest::addColumn<QString>("omitted");
-        for (const QString& key : {RAGIONE_S, ADDRESS, LOCALITY, CITY, NAZIONE})
-            QTest::newRow(qPrintable(key)) << key;
+        QTest::newRow("name") << RAGIONE_S;
         QTest::newRow("both tax numbers") << PIVA;
     }
     void add_missingRequiredField_warnsAndKeepsForm()
@@ -120,9 +119,9 @@ private Q_SLOTS:
         click("addCustomerButton");
 
         QCOMPARE(driver->boxes().size(), 1);
-        QCOMPARE(driver->boxes().first().text, "Controlla che i campi richiesti (*) (1) siano stati inseriti correttamente");
-        QCOMPARE(driver->boxes().first().icon, QMessageBox::Warning);
-        QCOMPARE(driver->boxes().first().buttons, QMessageBox::Ok);
+        const WindowDriver::Box box = driver->boxes().first();
+        QCOMPARE(box.text, "Controlla che i campi richiesti (*) (1) siano stati inseriti correttamente");
+        QVERIFY(box.icon == QMessageBox::Warning && box.buttons == QMessageBox::Ok);
         for (auto it = typed.cbegin(); it != typed.cend(); ++it)
             QCOMPARE(text(editorOfKey.value(it.key())), it.value());
         QCOMPARE(driver->find<QLabel>("customerCodeLineEdit")->text(), "C00011");
@@ -220,7 +219,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("keywords");
         QTest::addColumn<QStringList>("codes");
-        QTest::newRow("name fragment") << "rossi" << QStringList{"C00001"};
         QTest::newRow("everyone") << "*" << QStringList{"C00001", "C00002", "C00010", "C9"};
         QTest::newRow("no match") << "neri" << QStringList{};
         // "RICERCA PER PAROLA CHIAVE": the names holding "RICERCA" or "PER" are found

@@ -90,7 +90,7 @@ private Q_SLOTS:
         QFETCH(QString, costs);
         QFETCH(QString, expected);
 
-        QVERIFY(ModelFacade::instance()->loadPersistentData());
+        loadedFacade();
         Invoice invoice(nullptr);
         invoice.setIva(iva);
         for (const QString& price : prices.split(QLatin1Char(' '), Qt::SkipEmptyParts))
@@ -231,8 +231,7 @@ private Q_SLOTS:
         QCOMPARE(Invoice(nullptr).addLineItem(), b + 2);
 
         // nor after the facade drops its invoice
-        ModelFacade* facade = ModelFacade::instance();
-        QVERIFY(facade->loadPersistentData());
+        ModelFacade* facade = loadedFacade();
         const int last = facade->addLineItem();
         facade->dropInvoice();
         QVERIFY(facade->lineItemIds().isEmpty());

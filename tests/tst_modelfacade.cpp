@@ -19,23 +19,6 @@ Q_DECLARE_METATYPE(Action)
 
 namespace {
 
-ModelFacade* loadedFacade()
-{
-    ModelFacade::instance()->loadPersistentData();
-    return ModelFacade::instance();
-}
-
-QString registerCustomer(ModelFacade* facade, const QString& name, const QString& note = QString())
-{
-    facade->newCustomer();
-    const FieldMap fields = {{RAGIONE_S, name}, {ADDRESS, "via roma 1"}, {LOCALITY, "roma"}, {CITY, "rm"},
-                             {PIVA, "01234567890"}, {NAZIONE, "italia"}, {NOTE, note}};
-    for (auto it = fields.cbegin(); it != fields.cend(); ++it)
-        facade->setCustomerField(it.key(), it.value());
-    bool added = false;
-    return facade->addCustomer(&added);
-}
-
 // One more row of 1 x 100.00: the invoice's VAT grows by its rate.
 double vatOnHundred(ModelFacade* facade)
 {
@@ -83,7 +66,7 @@ private Q_SLOTS:
         QCOMPARE(facade->getForo(), "FORLÌ"); // the court city defaults to the company's town
         facade->setPreferenceField(FORO_FIELD, "Milano");
         facade->setPreferenceField(PORTO_FIELD, "franco € 5");
-        QCOMPARE(registerCustomer(facade, "società àèìòù", "acconto 50 €"), "C00001");
+        QCOMPARE(registerCustomer(facade, "società àèìòù", {{NOTE, "acconto 50 €"}}), "C00001");
         QCOMPARE(registerCustomer(facade, "bianchi spa"), "C00002");
         facade->setCustomerField(RAGIONE_S, "gamma"); // being typed, not registered: not saved
         QVERIFY(facade->savePersistentData());
@@ -220,12 +203,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<Action>("creating");
 #define ROW(call) QTest::newRow(#call) << Action([](ModelFacade* f) { f->call; });
-        ROW(setIva("10")) ROW(setFDate(QDate(2024, 5, 2))) ROW(setSpeseBancarie("2,50")) ROW(setColli("3"))
-        ROW(setPesoColli("1,5")) ROW(setNettoTotaleColli("4")) ROW(setLordoColli("5")) ROW(setVarie("1"))
-        ROW(setImballo("1")) ROW(setTrasporto("10")) ROW(setPayment("BONIFICO")) ROW(setFNote("al piano"))
-        ROW(setTmpBankInfo("03069", "03200", "", "INTESA")) ROW(setDocType("FATTURA")) ROW(addLineItem())
-        ROW(addScadenzaDate(QDate(2024, 6, 30), "50%")) ROW(removeScadenzaDate(QDate(2024, 6, 30), ""))
-        ROW(getFNote()) ROW(getDocType()) ROW(getPayment()) ROW(getScadenze()) ROW(invoiceCustomerFields())
+        ROW(setIva("10")) ROW(setFDate(QDate(2024, 5, 2))) ROW(setTrasporto("10")) ROW(setPayment("BONIFICO"))
+        ROW(setTmpBankInfo("03069", "03200", "", "INTESA")) ROW(addLineItem()) ROW(addScadenzaDate(QDate(2024, 6, 30), "50%"))
+        ROW(getFNote()) ROW(invoiceCustomerFields())
 #undef ROW
     }
 
