@@ -66,12 +66,12 @@ DocumentsTab::DocumentsTab(DocumentRegister& documents, QWidget* parent)
     filters->addWidget(searchEdit, 1);
 
     auto* actions = new QHBoxLayout;
-    for (const ActionButton& spec : actionButtons) {
-        auto* button = new QPushButton(QString::fromUtf8(spec.text), this);
-        button->setObjectName(QString::fromLatin1(spec.objectName));
-        button->setToolTip(QString::fromUtf8(spec.toolTip));
-        connect(button, &QPushButton::clicked, this, [this, action = spec.action] { act(action); });
-        buttons.append({spec.action, button});
+    for (const ActionButton& entry : actionButtons) {
+        auto* button = new QPushButton(QString::fromUtf8(entry.text), this);
+        button->setObjectName(QString::fromLatin1(entry.objectName));
+        button->setToolTip(QString::fromUtf8(entry.toolTip));
+        connect(button, &QPushButton::clicked, this, [this, action = entry.action] { act(action); });
+        buttons.append({entry.action, button});
         actions->addWidget(button);
     }
     actions->addStretch(1);
