@@ -16,6 +16,7 @@ packages=(
     desktop-file-utils appstream         # validate the desktop entry and the metainfo
     dpkg-dev file                        # build the Debian package with its dependencies
     clang libfuzzer-14-dev libclang-rt-14-dev  # fuzz the record reader
+    poppler-utils                        # the printing tests read the PDF pages back
 )
 wanted_locales=(it_IT.UTF-8 en_US.UTF-8)
 
