@@ -404,6 +404,8 @@ void DocumentRegister::readIndexesInBackground()
         toRead.append({year, indexPath(year)});
     if (toRead.isEmpty())
         return;
+    for (const auto& each : std::as_const(toRead))
+        indexedYears.append(each.first);
     // newest year first: it is the one the DOCUMENTI tab shows first
     indexes = QtConcurrent::run([toRead](QPromise<IndexedYear>& promise) {
         for (const auto& [year, path] : toRead) {
@@ -419,15 +421,15 @@ void DocumentRegister::stopReadingIndexes()
     indexes.cancel();
     indexes.waitForFinished();
     indexes = {};
+    indexedYears.clear();
 }
 
 QHash<QString, DocumentRegister::Listed> DocumentRegister::indexOf(int year) const
 {
-    // the years read so far; one not read yet is read here rather than waited for
-    for (int i = 0; i < indexes.resultCount(); ++i) {
-        if (indexes.resultAt(i).year == year)
-            return indexes.resultAt(i).documents;
-    }
+    // a year being read in the background is waited for rather than read twice at once
+    const qsizetype reading = indexedYears.indexOf(year);
+    if (reading >= 0)
+        return indexes.resultAt(int(reading)).documents;
     return readIndex(indexPath(year));
 }
 
@@ -435,12 +437,12 @@ DocumentRegister::Year& DocumentRegister::summarised(int year) const
 {
     Year& documents = years_[year];
     if (!documents.summarised) {
-        QHash<QString, Listed> indexed = indexOf(year);
+        const QHash<QString, Listed> indexed = indexOf(year);
         std::sort(documents.listed.begin(), documents.listed.end());
         std::vector<bool> found(documents.listed.size());
         bool changed = false;
         documents.documents.reserve(qsizetype(documents.listed.size()) + documents.listedByOtherName.size());
-        for (auto it = indexed.begin(); it != indexed.end(); ++it) {
+        for (auto it = indexed.cbegin(); it != indexed.cend(); ++it) {
             const std::optional<Claim<QStringView>> named = claimOf(QStringView(it.key()));
             if (!named) {
                 changed = true;
@@ -464,10 +466,10 @@ DocumentRegister::Year& DocumentRegister::summarised(int year) const
             // an entry of a file gone since is dropped from the index
             changed = changed || !listed;
             if (listed) {
-                it->entry.sequence = sequenceNames.at(qsizetype(key >> 48));
-                it->entry.year = year;
-                it->entry.number = named->number;
-                documents.documents.append(std::move(*it));
+                Listed& entry = documents.documents.emplaceBack(it.value());
+                entry.entry.sequence = sequenceNames.at(qsizetype(key >> 48));
+                entry.entry.year = year;
+                entry.entry.number = named->number;
             }
         }
         // the documents the index does not know are read from their files

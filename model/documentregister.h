@@ -147,5 +147,7 @@ private:
     // sequence, year and number -> how many files claim that number
     QHash<quint64, int> claims;
     QFuture<IndexedYear> indexes;
+    // the years `indexes` reads, in the order it gives them
+    QList<int> indexedYears;
     QString lastFailure;
 };
