@@ -11,6 +11,7 @@
 #include <QDebug>
 #include <QFile>
 #include <QLocale>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <cmath>
@@ -75,37 +76,50 @@ QString documentPath(const QString& id)
 }
 
 // The sequence, year and number a file name claims: "FT_2026_000042" and also a copy made
-// by hand such as "FT_2026_42 copia". Empty for a name of another shape.
+// by hand such as "FT_2026_42 copia". Empty for a name of another shape. Read from the
+// file name as the file system gives it or from an id alike.
+template <typename View>
 struct Claim
 {
-    QStringView sequence;
+    View sequence;
     int year = 0;
     int number = 0;
+    bool canonical = false; // the name is the one the register gives that number
 };
 
-std::optional<Claim> claimOf(QStringView id)
+template <typename View>
+std::optional<Claim<View>> claimOf(View id)
 {
-    const auto isDigit = [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); };
-    const qsizetype firstSeparator = id.indexOf(QLatin1Char('_'));
-    if (firstSeparator <= 0)
+    const auto isDigit = [](auto c) { return c.unicode() >= '0' && c.unicode() <= '9'; };
+    const auto digitsOf = [&isDigit](View digits) {
+        int value = 0;
+        for (qsizetype i = 0; i < digits.size(); ++i) {
+            if (!isDigit(digits.at(i)))
+                return -1;
+            value = value * 10 + (digits.at(i).unicode() - '0');
+        }
+        return value;
+    };
+    qsizetype firstSeparator = 0;
+    while (firstSeparator < id.size() && id.at(firstSeparator).unicode() >= 'A' && id.at(firstSeparator).unicode() <= 'Z')
+        ++firstSeparator;
+    if (firstSeparator == 0 || firstSeparator == id.size() || id.at(firstSeparator).unicode() != '_')
         return std::nullopt;
-    const QStringView sequence = id.left(firstSeparator);
-    if (!std::all_of(sequence.begin(), sequence.end(), [](QChar c) { return c >= QLatin1Char('A') && c <= QLatin1Char('Z'); }))
+    View rest = id.sliced(firstSeparator + 1);
+    if (rest.size() < 6 || digitsOf(rest.first(4)) < 0 || rest.at(4).unicode() != '_')
         return std::nullopt;
-    QStringView rest = id.mid(firstSeparator + 1);
-    if (rest.size() < 6 || !std::all_of(rest.begin(), rest.begin() + 4, isDigit) || rest.at(4) != QLatin1Char('_'))
-        return std::nullopt;
-    const int year = rest.left(4).toInt();
-    rest = rest.mid(5);
+    const int year = digitsOf(rest.first(4));
+    rest = rest.sliced(5);
     qsizetype digits = 0;
     while (digits < rest.size() && isDigit(rest.at(digits)))
         ++digits;
-    QStringView number = rest.left(digits);
-    while (number.size() > 1 && number.front() == QLatin1Char('0'))
-        number = number.mid(1);
+    View number = rest.first(digits);
+    while (number.size() > 1 && number.front().unicode() == '0')
+        number = number.sliced(1);
     if (digits == 0 || number.size() > numberDigits)
         return std::nullopt;
-    return Claim{sequence, year, number.toInt()};
+    const bool canonical = digits == rest.size() && digits == std::max<qsizetype>(6, number.size());
+    return Claim<View>{id.first(firstSeparator), year, digitsOf(number), canonical};
 }
 
 // The summary of a document as the index keeps it: date, customer code and name, total,
@@ -178,6 +192,11 @@ DocumentRegister::DocumentRegister(QObject* parent) : QObject(parent)
 {
 }
 
+DocumentRegister::~DocumentRegister()
+{
+    stopReadingIndexes();
+}
+
 QString DocumentRegister::sequenceOf(const QString& docType)
 {
     const QString type = docType.trimmed().toUpper();
@@ -217,61 +236,56 @@ void DocumentRegister::load()
 
 void DocumentRegister::load(const RecordListing& listing)
 {
+    stopReadingIndexes();
     years_.clear();
     highest.clear();
     claims.clear();
-    const QStringList names = listing.namesOf(RecordTypes::document);
-    claims.reserve(names.size());
-    const qsizetype prefix = RecordTypes::document.size() + 1;
-    for (const QString& name : names) {
-        const QString id = name.mid(prefix, name.size() - prefix - xmlSuffix.size());
-        const std::optional<Claim> claim = claimOf(id);
-        if (!claim) {
-            qWarning() << "Document file ignored, its name gives no number:" << name;
-            continue;
+    lastDates.clear();
+    const QByteArrayView prefix = QByteArrayView(QFile::encodeName(RecordTypes::document + QLatin1Char('_')));
+    const QByteArrayView suffix(".xml");
+    int count = 0;
+    Year* year = nullptr;
+    int yearNumber = 0;
+    listing.forEachName(RecordTypes::document, [&](QByteArrayView name) {
+        ++count;
+        const QByteArrayView id = name.sliced(prefix.size()).chopped(suffix.size());
+        const std::optional<Claim<QLatin1StringView>> named = claimOf(QLatin1StringView(id));
+        if (!named) {
+            qWarning() << "Document file ignored, its name gives no number:" << QFile::decodeName(name.toByteArray());
+            return;
         }
-        addListed(id, claim->sequence, claim->year, claim->number);
-    }
-    markDuplicates();
-    qDebug() << "documents listed:" << names.size();
+        const quint64 key = claimKey(named->sequence, named->year, named->number);
+        claim(key);
+        // the names come mostly a year after another: the year looked up last is likely the one
+        if (!year || yearNumber != named->year) {
+            year = &years_[named->year];
+            yearNumber = named->year;
+        }
+        if (named->canonical)
+            year->listed.push_back(key);
+        else
+            year->listedByOtherName.append({key, QFile::decodeName(id.toByteArray())});
+    });
+    qDebug() << "documents listed:" << count;
+    readIndexesInBackground();
 }
 
-quint64 DocumentRegister::claimKey(QStringView sequence, int year, int number) const
+quint64 DocumentRegister::claimKey(QAnyStringView sequence, int year, int number) const
 {
-    qsizetype index = sequenceNames.indexOf(sequence);
-    if (index < 0) {
-        index = sequenceNames.size();
+    qsizetype index = 0;
+    while (index < sequenceNames.size() && !QAnyStringView::equal(sequenceNames.at(index), sequence))
+        ++index;
+    if (index == sequenceNames.size())
         sequenceNames.append(sequence.toString());
-    }
     return (quint64(index) << 48) | (quint64(quint16(year)) << 32) | quint32(number);
 }
 
-void DocumentRegister::addListed(const QString& id, QStringView sequence, int year, int number)
+void DocumentRegister::claim(quint64 key)
 {
-    const quint64 key = claimKey(sequence, year, number);
-    Listed listed;
-    listed.entry.id = id;
-    listed.entry.sequence = sequenceNames.at(qsizetype(key >> 48));
-    listed.entry.year = year;
-    listed.entry.number = number;
-    Year& documents = years_[year];
-    documents.documents.append(std::move(listed));
-    documents.sorted = false;
-    int& top = highest[claimKey(sequence, year, 0)];
-    top = std::max(top, number);
+    const quint64 wholeYear = key & ~quint64(0xffffffff);
+    int& top = highest[wholeYear];
+    top = std::max(top, int(quint32(key)));
     ++claims[key];
-}
-
-void DocumentRegister::markDuplicates()
-{
-    for (Year& year : years_) {
-        for (Listed& listed : year.documents) {
-            Entry& e = listed.entry;
-            e.duplicate = claims.value(claimKey(e.sequence, e.year, e.number)) > 1;
-            if (e.duplicate)
-                qWarning() << "Document number claimed by more than one file:" << documentPath(e.id);
-        }
-    }
 }
 
 int DocumentRegister::nextNumber(const QString& docType, int year) const
@@ -336,19 +350,22 @@ DocumentRegister::IssueResult DocumentRegister::issue(const InvoiceData& documen
     const bool durable = Serializable::syncDataDir();
 
     // the file is there: from now on its number is taken, whatever the sync said
-    const bool wasSorted = years_.value(year).sorted;
-    addListed(id, sequence, year, document.number);
-    Year& documents = years_[year];
-    Listed issued = documents.documents.takeLast();
+    const quint64 key = claimKey(sequence, year, document.number);
+    claim(key);
+    QDate& lastOfSequence = lastDates[claimKey(sequence, year, 0)];
+    lastOfSequence = std::max(lastOfSequence, document.date);
+    Year& documents = summarised(year);
+    Listed issued;
+    issued.entry.id = id;
+    issued.entry.sequence = sequenceNames.at(qsizetype(key >> 48));
+    issued.entry.year = year;
+    issued.entry.number = document.number;
     summarise(document, &issued.entry);
     issued.foldedName = SearchText::fold(issued.entry.customerName);
     // kept in its place among the others, newest first, rather than sorting the year again
-    const auto place = wasSorted
-        ? std::lower_bound(documents.documents.begin(), documents.documents.end(), issued,
-                           [](const Listed& a, const Listed& b) { return newestFirst(a.entry, b.entry); })
-        : documents.documents.end();
+    const auto place = std::lower_bound(documents.documents.begin(), documents.documents.end(), issued,
+                                        [](const Listed& a, const Listed& b) { return newestFirst(a.entry, b.entry); });
     documents.documents.insert(place, std::move(issued));
-    documents.sorted = wasSorted;
     Q_EMIT documentIssued(id);
     if (!durable)
         return refuse(IssueResult::NotWritten,
@@ -357,44 +374,146 @@ DocumentRegister::IssueResult DocumentRegister::issue(const InvoiceData& documen
     return IssueResult::Issued;
 }
 
+QString DocumentRegister::indexPath(int year)
+{
+    RegisterRecord index(RecordTypes::documentIndex, QString::number(year));
+    return Serializable::fileNameOf(&index);
+}
+
+QHash<QString, DocumentRegister::Listed> DocumentRegister::readIndex(const QString& path)
+{
+    QHash<QString, Listed> documents;
+    RegisterRecord index(RecordTypes::documentIndex, QString());
+    if (!QFile::exists(path) || Serializable::unserialize(&index, path, RecordTypes::documentIndex) != 0)
+        return documents;
+    documents.reserve(index.fields()->size());
+    for (auto it = index.fields()->cbegin(); it != index.fields()->cend(); ++it) {
+        Listed listed;
+        if (readIndexLine(it.value(), &listed.entry, &listed.foldedName)) {
+            listed.entry.id = it.key();
+            documents.insert(it.key(), std::move(listed));
+        }
+    }
+    return documents;
+}
+
+void DocumentRegister::readIndexesInBackground()
+{
+    QList<std::pair<int, QString>> toRead;
+    for (const int year : years())
+        toRead.append({year, indexPath(year)});
+    if (toRead.isEmpty())
+        return;
+    for (const auto& each : std::as_const(toRead))
+        indexedYears.append(each.first);
+    // newest year first: it is the one the DOCUMENTI tab shows first
+    indexes = QtConcurrent::run([toRead](QPromise<IndexedYear>& promise) {
+        for (const auto& [year, path] : toRead) {
+            if (promise.isCanceled())
+                return;
+            promise.addResult(IndexedYear{year, readIndex(path)});
+        }
+    });
+}
+
+void DocumentRegister::stopReadingIndexes()
+{
+    indexes.cancel();
+    indexes.waitForFinished();
+    indexes = {};
+    indexedYears.clear();
+}
+
+QHash<QString, DocumentRegister::Listed> DocumentRegister::indexOf(int year) const
+{
+    // a year being read in the background is waited for rather than read twice at once
+    const qsizetype reading = indexedYears.indexOf(year);
+    if (reading >= 0)
+        return indexes.resultAt(int(reading)).documents;
+    return readIndex(indexPath(year));
+}
+
 DocumentRegister::Year& DocumentRegister::summarised(int year) const
 {
     Year& documents = years_[year];
     if (!documents.summarised) {
-        RegisterRecord index(RecordTypes::documentIndex, QString::number(year));
-        const QString indexPath = Serializable::fileNameOf(&index);
-        if (QFile::exists(indexPath) && Serializable::unserialize(&index, indexPath, RecordTypes::documentIndex) != 0)
-            index.fields()->clear();
-        Serializable::FieldMap known;
+        const QHash<QString, Listed> indexed = indexOf(year);
+        std::sort(documents.listed.begin(), documents.listed.end());
+        std::vector<bool> found(documents.listed.size());
         bool changed = false;
-        for (Listed& listed : documents.documents) {
-            Entry& entry = listed.entry;
-            const QString indexed = index.fields()->value(entry.id);
-            if (entry.docType.isEmpty() && readIndexLine(indexed, &entry, &listed.foldedName)) {
-                known.insert(entry.id, indexed);
+        documents.documents.reserve(qsizetype(documents.listed.size()) + documents.listedByOtherName.size());
+        for (auto it = indexed.cbegin(); it != indexed.cend(); ++it) {
+            const std::optional<Claim<QStringView>> named = claimOf(QStringView(it.key()));
+            if (!named) {
+                changed = true;
                 continue;
             }
-            if (entry.docType.isEmpty()) {
-                if (const std::optional<InvoiceData> document = readDocument(RecordTypes::document, entry.id)) {
-                    summarise(*document, &entry);
-                    listed.foldedName = SearchText::fold(entry.customerName);
-                } else {
-                    // its number stays taken, and the file is kept as it is
-                    qWarning() << "Document file cannot be read, listed as damaged:" << documentPath(entry.id);
-                    entry.readable = false;
-                }
+            const quint64 key = claimKey(named->sequence, named->year, named->number);
+            bool listed = false;
+            if (named->canonical) {
+                const auto at = std::lower_bound(documents.listed.cbegin(), documents.listed.cend(), key);
+                const auto index = at - documents.listed.cbegin();
+                listed = at != documents.listed.cend() && *at == key && !found[index];
+                if (listed)
+                    found[index] = true;
+            } else {
+                const auto other = std::find_if(documents.listedByOtherName.begin(), documents.listedByOtherName.end(),
+                                                [&it](const auto& byName) { return byName.second == it.key(); });
+                listed = other != documents.listedByOtherName.end();
+                if (listed)
+                    documents.listedByOtherName.erase(other);
             }
-            if (entry.readable) {
-                known.insert(entry.id, indexLine(entry, listed.foldedName));
+            // an entry of a file gone since is dropped from the index
+            changed = changed || !listed;
+            if (listed) {
+                Listed& entry = documents.documents.emplaceBack(it.value());
+                entry.entry.sequence = sequenceNames.at(qsizetype(key >> 48));
+                entry.entry.year = year;
+                entry.entry.number = named->number;
+            }
+        }
+        // the documents the index does not know are read from their files
+        QList<std::pair<quint64, QString>> unindexed = std::move(documents.listedByOtherName);
+        for (size_t i = 0; i < documents.listed.size(); ++i) {
+            const quint64 key = documents.listed[i];
+            if (!found[i])
+                unindexed.append({key, recordIdOf(sequenceNames.at(qsizetype(key >> 48)), year, int(quint32(key)))});
+        }
+        for (const auto& [key, id] : std::as_const(unindexed)) {
+            Listed listed;
+            Entry& entry = listed.entry;
+            entry.id = id;
+            entry.sequence = sequenceNames.at(qsizetype(key >> 48));
+            entry.year = year;
+            entry.number = int(quint32(key));
+            if (const std::optional<InvoiceData> document = readDocument(RecordTypes::document, id)) {
+                summarise(*document, &entry);
+                listed.foldedName = SearchText::fold(entry.customerName);
                 changed = true;
+            } else {
+                // its number stays taken, and the file is kept as it is
+                qWarning() << "Document file cannot be read, listed as damaged:" << documentPath(id);
+                entry.readable = false;
+            }
+            documents.documents.append(std::move(listed));
+        }
+        documents.listed = {};
+        documents.listedByOtherName = {};
+        for (Listed& listed : documents.documents) {
+            Entry& entry = listed.entry;
+            const quint64 key = claimKey(entry.sequence, year, entry.number);
+            entry.duplicate = claims.value(key) > 1;
+            if (entry.duplicate)
+                qWarning() << "Document number claimed by more than one file:" << documentPath(entry.id);
+            if (entry.readable) {
+                QDate& last = lastDates[key & ~quint64(0xffffffff)];
+                last = std::max(last, entry.date);
             }
         }
-        if (changed || known.size() != index.fields()->size()) {
-            *index.fields() = known;
-            // only a copy of what the documents hold: if it cannot be written it is built again
-            Serializable::serialize(&index);
-        }
+        if (changed)
+            writeIndex(year, documents);
         documents.summarised = true;
+        documents.sorted = false;
     }
     if (!documents.sorted) {
         std::sort(documents.documents.begin(), documents.documents.end(),
@@ -404,16 +523,23 @@ DocumentRegister::Year& DocumentRegister::summarised(int year) const
     return documents;
 }
 
+void DocumentRegister::writeIndex(int year, const Year& documents) const
+{
+    RegisterRecord index(RecordTypes::documentIndex, QString::number(year));
+    for (const Listed& listed : documents.documents) {
+        if (listed.entry.readable)
+            index.fields()->insert(listed.entry.id, indexLine(listed.entry, listed.foldedName));
+    }
+    // only a copy of what the documents hold: if it cannot be written it is built again
+    Serializable::serialize(&index);
+}
+
 QDate DocumentRegister::lastDate(const QString& sequence, int year) const
 {
     if (!years_.contains(year))
         return QDate();
-    QDate last;
-    for (const Listed& listed : std::as_const(summarised(year).documents)) {
-        if (listed.entry.sequence == sequence && listed.entry.date > last)
-            last = listed.entry.date;
-    }
-    return last;
+    summarised(year);
+    return lastDates.value(claimKey(sequence, year, 0));
 }
 
 QList<DocumentRegister::Entry> DocumentRegister::entries(int year) const
@@ -464,7 +590,7 @@ QList<int> DocumentRegister::years() const
 std::optional<InvoiceData> DocumentRegister::open(const QString& id) const
 {
     // the id comes from the listing; anything else is no document of the register
-    if (!claimOf(id) || id.contains(QLatin1Char('/')))
+    if (!claimOf(QStringView(id)) || id.contains(QLatin1Char('/')))
         return std::nullopt;
     return readDocument(RecordTypes::document, id);
 }

@@ -3,12 +3,15 @@
 #include "invoicedata.h"
 
 #include <QDate>
+#include <QFuture>
 #include <QHash>
 #include <QList>
 #include <QMap>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+
+#include <vector>
 
 class RecordListing;
 
@@ -19,8 +22,10 @@ class RecordListing;
 // TRASPORTO "DDT". An issued document is never changed. The document being typed is kept
 // as a draft record ("draft_0.xml") so that a crash loses at most its last seconds.
 //
-// Listing reads only file names; a document's file is read when it is opened, and the
-// summaries the register shows are read once and kept.
+// Listing reads only file names and keeps of each just its sequence, year and number; a
+// document's file is read when it is opened. The summaries the register shows come from a
+// yearly index, read in the background right after the listing so that the first search
+// finds them ready, and kept.
 class DocumentRegister final : public QObject
 {
     Q_OBJECT
@@ -51,6 +56,7 @@ public:
     };
 
     explicit DocumentRegister(QObject* parent = nullptr);
+    ~DocumentRegister() override;
 
     static QString sequenceOf(const QString& docType);
     static QString recordIdOf(const QString& sequence, int year, int number);
@@ -99,18 +105,34 @@ private:
     };
     struct Year
     {
+        // until the year is summarised: its documents as listed, by claim key, and those
+        // whose file name is not the one the register gives (a copy made by hand)
+        std::vector<quint64> listed;
+        QList<std::pair<quint64, QString>> listedByOtherName;
         QList<Listed> documents;
         bool summarised = false; // dates, customers and totals read
         bool sorted = false;     // newest first
     };
+    // What a year's index holds, by document id; read off the GUI thread.
+    struct IndexedYear
+    {
+        int year = 0;
+        QHash<QString, Listed> documents;
+    };
 
     // The sequence, year and number in one key; the number 0 stands for the whole year.
-    quint64 claimKey(QStringView sequence, int year, int number) const;
-    void addListed(const QString& id, QStringView sequence, int year, int number);
-    void markDuplicates();
+    quint64 claimKey(QAnyStringView sequence, int year, int number) const;
+    void claim(quint64 key);
+    static QString indexPath(int year);
+    static QHash<QString, Listed> readIndex(const QString& path);
+    void readIndexesInBackground();
+    void stopReadingIndexes();
+    // The year's index: read in the background already, or read now.
+    QHash<QString, Listed> indexOf(int year) const;
     // Reads what the entries of `year` show, from the year's index and, for the documents
     // the index does not know, from their files.
     Year& summarised(int year) const;
+    void writeIndex(int year, const Year& documents) const;
     QDate lastDate(const QString& sequence, int year) const;
     IssueResult refuse(IssueResult result, const QString& message);
 
@@ -120,7 +142,12 @@ private:
     mutable QStringList sequenceNames;
     // sequence and year -> the highest number claimed by a file of them
     QHash<quint64, int> highest;
+    // sequence and year -> the date of the last document, once the year is summarised
+    mutable QHash<quint64, QDate> lastDates;
     // sequence, year and number -> how many files claim that number
     QHash<quint64, int> claims;
+    QFuture<IndexedYear> indexes;
+    // the years `indexes` reads, in the order it gives them
+    QList<int> indexedYears;
     QString lastFailure;
 };

@@ -29,15 +29,14 @@ bool isInterruptedWrite(const QString& name)
 
 namespace {
 
-// The names of the regular files of `dir`, in the order the file system gives them. Read
-// straight from the directory: a data directory of tens of thousands of documents is listed
-// at every start, and Qt's listing costs several times more.
-QStringList regularFileNames(const QString& dir)
+// Calls `visit` with the name of every regular file of `dir`, in the order the file system
+// gives them. Read straight from the directory: a data directory of tens of thousands of
+// documents is listed at every start, and Qt's listing costs several times more.
+void forEachRegularFile(const QString& dir, const std::function<void(QByteArrayView)>& visit)
 {
-    QStringList names;
     DIR* handle = ::opendir(QFile::encodeName(dir).constData());
     if (!handle)
-        return names;
+        return;
     while (const dirent* entry = ::readdir(handle)) {
         bool regular = entry->d_type == DT_REG;
         // a link to a record file is listed, as a file, like the record it points to
@@ -46,38 +45,55 @@ QStringList regularFileNames(const QString& dir)
             regular = ::fstatat(::dirfd(handle), entry->d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
         }
         if (regular)
-            names << QFile::decodeName(entry->d_name);
+            visit(QByteArrayView(entry->d_name));
     }
     ::closedir(handle);
-    return names;
+}
+
+QStringList decodedNames(const QByteArray& names)
+{
+    QStringList decoded;
+    for (qsizetype at = 0; at < names.size();) {
+        const qsizetype end = names.indexOf('\0', at);
+        decoded << QFile::decodeName(names.mid(at, end - at));
+        at = end + 1;
+    }
+    return decoded;
 }
 
 } // namespace
 
 RecordListing::RecordListing(const QStringList& types) : dir(dataDirPath())
 {
-    const QStringList names = regularFileNames(dir);
-    for (const QString& name : names) {
-        if (!name.endsWith(xmlSuffix)) {
+    QList<QByteArray> prefixes;
+    for (const QString& type : types)
+        prefixes << QFile::encodeName(type) + '_';
+    QList<QByteArray> names(types.size());
+    const QByteArrayView suffix(".xml");
+    forEachRegularFile(dir, [&](QByteArrayView name) {
+        if (!name.endsWith(suffix)) {
             // only names that do not end in ".xml" can be left by an interrupted save: with
             // tens of thousands of documents the pattern is not tried on every record
-            if (isInterruptedWrite(name))
-                interruptedWrites << name;
-            continue;
+            const QString decoded = QFile::decodeName(name.toByteArray());
+            if (isInterruptedWrite(decoded))
+                interruptedWrites << decoded;
+            return;
         }
-        const auto type = std::find_if(types.cbegin(), types.cend(), [&name](const QString& candidate) {
-            return name.size() > candidate.size() + 1 && name.startsWith(candidate)
-                && name.at(candidate.size()) == QLatin1Char('_');
-        });
-        if (type != types.cend())
-            namesOfType[*type].append(name);
-    }
+        for (qsizetype i = 0; i < prefixes.size(); ++i) {
+            if (name.size() > prefixes.at(i).size() && name.startsWith(prefixes.at(i))) {
+                names[i].append(name).append('\0');
+                return;
+            }
+        }
+    });
+    for (qsizetype i = 0; i < types.size(); ++i)
+        namesOfType.insert(types.at(i), names.at(i));
 }
 
 QStringList RecordListing::filesOf(const QString& type) const
 {
     QStringList paths;
-    QStringList names = namesOfType.value(type);
+    QStringList names = namesOf(type);
     names.sort();
     paths.reserve(names.size());
     for (const QString& name : names)
@@ -87,7 +103,17 @@ QStringList RecordListing::filesOf(const QString& type) const
 
 QStringList RecordListing::namesOf(const QString& type) const
 {
-    return namesOfType.value(type);
+    return decodedNames(namesOfType.value(type));
+}
+
+void RecordListing::forEachName(const QString& type, const std::function<void(QByteArrayView)>& visit) const
+{
+    const QByteArray names = namesOfType.value(type);
+    for (qsizetype at = 0; at < names.size();) {
+        const qsizetype end = names.indexOf('\0', at);
+        visit(QByteArrayView(names).sliced(at, end - at));
+        at = end + 1;
+    }
 }
 
 QString RecordListing::directory() const
@@ -97,8 +123,14 @@ QString RecordListing::directory() const
 
 QString RecordListing::canonicalFile(const QString& type, const QString& id) const
 {
-    const QString name = type + QLatin1Char('_') + id + xmlSuffix;
-    return namesOfType.value(type).contains(name) ? dir + QLatin1Char('/') + name : QString();
+    const QByteArray name = QFile::encodeName(type + QLatin1Char('_') + id + xmlSuffix) + '\0';
+    const QByteArray& names = namesOfType.value(type);
+    // whole names only: the one before ends with a NUL, or there is none
+    for (qsizetype at = names.indexOf(name); at >= 0; at = names.indexOf(name, at + 1)) {
+        if (at == 0 || names.at(at - 1) == '\0')
+            return dir + QLatin1Char('/') + QFile::decodeName(name.chopped(1));
+    }
+    return QString();
 }
 
 QString RecordListing::idOfFile(const QString& type, const QString& path)

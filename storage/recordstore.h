@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QHash>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 // The record files of the data directory, listed once: "<type>_<id>.xml" for each type asked
 // for, by exact prefix, so that "old_customer_copy.xml" is no customer and a file of one type
@@ -15,9 +19,11 @@ public:
 
     // Full paths of the files of `type`, sorted by name.
     QStringList filesOf(const QString& type) const;
-    // The file names alone ("document_FT_2026_000042.xml"), in no particular order: cheap
-    // for tens of thousands.
+    // The file names alone ("document_FT_2026_000042.xml"), in no particular order.
     QStringList namesOf(const QString& type) const;
+    // The same names as the file system gives them, without a string made for each: the
+    // cheap way through tens of thousands of documents at every start.
+    void forEachName(const QString& type, const std::function<void(QByteArrayView)>& visit) const;
     QString directory() const;
     // The path of "<type>_<id>.xml" when it is there, else empty.
     QString canonicalFile(const QString& type, const QString& id) const;
@@ -32,6 +38,7 @@ public:
 
 private:
     QString dir;
-    QHash<QString, QStringList> namesOfType;
+    // by type, the names one after the other, each ended by a NUL
+    QHash<QString, QByteArray> namesOfType;
     QStringList interruptedWrites;
 };

@@ -210,6 +210,44 @@ private Q_SLOTS:
         QCOMPARE(inodeOf(broken), brokenInode);
     }
 
+    // The yearly index is only a copy: after a restart the register shows the files as they
+    // are, whatever the index kept of them.
+    void restart_indexFollowsTheFiles_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("unchanged") << "" << QStringList{"FT_2026_000002 BETA SRL", "FT_2026_000001 ALFA SRL"};
+        QTest::newRow("file removed") << "remove" << QStringList{"FT_2026_000001 ALFA SRL"};
+        QTest::newRow("issued since") << "issue"
+                                      << QStringList{"FT_2026_000003 GAMMA SRL", "FT_2026_000002 BETA SRL",
+                                                     "FT_2026_000001 ALFA SRL"};
+    }
+
+    void restart_indexFollowsTheFiles()
+    {
+        QFETCH(QString, change);
+        QFETCH(QStringList, shown);
+        writeDocumentFile(*home, "FT_2026_000001", document("FATTURA", 1, QDate(2026, 1, 5), "ALFA SRL"));
+        writeDocumentFile(*home, "FT_2026_000002", document("FATTURA", 2, QDate(2026, 1, 9), "BETA SRL"));
+        {
+            DocumentRegister documents;
+            documents.load();
+            QCOMPARE(documents.entries(2026).size(), 2);
+            if (change == "issue")
+                QCOMPARE(documents.issue(document("FATTURA", 3, QDate(2026, 2, 1), "GAMMA SRL")), Result::Issued);
+        }
+        if (change == "remove")
+            QVERIFY(QFile::remove(home->dataDir() + "/document_FT_2026_000002.xml"));
+        for (int start = 0; start < 2; ++start) {
+            DocumentRegister restarted;
+            restarted.load();
+            QStringList listed;
+            for (const DocumentRegister::Entry& e : restarted.search(QString()))
+                listed << e.id + ' ' + e.customerName;
+            QCOMPARE(listed, shown);
+        }
+    }
+
     void search_byCustomerNumberOrAmount_data()
     {
         QTest::addColumn<QString>("text");
