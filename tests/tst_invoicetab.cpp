@@ -269,8 +269,6 @@ private Q_SLOTS:
         const QString whole = "Valore non valido: inserire un numero intero non negativo, ad esempio 22";
         QTest::newRow("quantity, letters") << "Quantity" << "tre" << amount << "0,00";
         QTest::newRow("quantity, lone comma") << "Quantity" << "," << amount << "0,00";
-        QTest::newRow("price, negative") << "Price" << "-4" << amount << "0,00";
-        QTest::newRow("price, 30 digits") << "Price" << QString(30, '9') << amount << "0,00";
         QTest::newRow("price, grouped") << "Price" << "1.234,5" << "" << "1.506,09";
         QTest::newRow("discount, letters") << "Discount" << "abc" << amount << "122,00";
         QTest::newRow("cost, letters") << "deliveryTotal_LineEdit" << "abc" << amount << "122,00";
