@@ -195,14 +195,15 @@ private Q_SLOTS:
         QCOMPARE(table()->font().pointSize(), 16);
     }
 
-    // The reset asks first; only Ok on the invoice tab drops the invoice.
+    // The reset asks first, on every tab; only Ok on the invoice tab drops the invoice.
     void reset_data()
     {
         QTest::addColumn<int>("tab");
         QTest::addColumn<QMessageBox::StandardButton>("answer");
-        for (int tab = 0; tab < 3; ++tab)
-            for (const auto answer : {QMessageBox::Ok, QMessageBox::Cancel})
-                QTest::addRow("tab %d, %s", tab, answer == QMessageBox::Ok ? "Ok" : "Cancel") << tab << answer;
+        QTest::newRow("invoice tab, Ok") << 0 << QMessageBox::Ok;
+        QTest::newRow("invoice tab, Cancel") << 0 << QMessageBox::Cancel;
+        QTest::newRow("tab 1, Ok") << 1 << QMessageBox::Ok;
+        QTest::newRow("tab 2, Ok") << 2 << QMessageBox::Ok;
     }
     void reset()
     {
