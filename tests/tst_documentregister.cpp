@@ -104,25 +104,24 @@ private Q_SLOTS:
         QTest::addColumn<bool>("confirmed");
         QTest::addColumn<Result>("result");
         const QDate day(2026, 3, 10);
-        QTest::newRow("next number") << document("FATTURA", 2, day) << false << Result::Issued;
-        QTest::newRow("gap left to the user") << document("FATTURA", 4, day) << false << Result::Issued;
-        QTest::newRow("number taken") << document("FATTURA", 1, day) << false << Result::NumberTaken;
-        QTest::newRow("taken in the shared sequence") << document("NOTA DI DEBITO", 1, day) << false
-                                                      << Result::NumberTaken;
-        QTest::newRow("taken by a damaged file") << document("FATTURA", 3, day) << false << Result::NumberTaken;
-        QTest::newRow("credit notes count apart") << document("NOTA DI CREDITO", 1, day) << false << Result::Issued;
-        QTest::newRow("same number next year") << document("FATTURA", 1, QDate(2027, 1, 2)) << false
-                                               << Result::Issued;
-        QTest::newRow("zero") << document("FATTURA", 0, day) << false << Result::InvalidNumber;
-        QTest::newRow("negative") << document("FATTURA", -2, day) << false << Result::InvalidNumber;
-        QTest::newRow("ten digits") << document("FATTURA", 1000000000, day) << false << Result::InvalidNumber;
-        QTest::newRow("earlier date asks") << document("FATTURA", 2, day.addDays(-1)) << false
-                                           << Result::EarlierThanLast;
-        QTest::newRow("earlier date confirmed") << document("FATTURA", 2, day.addDays(-1)) << true << Result::Issued;
-        QTest::newRow("earlier in another sequence") << document("NOTA DI CREDITO", 1, day.addDays(-1)) << false
-                                                     << Result::Issued;
-        QTest::newRow("unknown type") << document("PREVENTIVO", 2, day) << false << Result::NotWritten;
-        QTest::newRow("no date") << document("FATTURA", 2, QDate()) << false << Result::NotWritten;
+        const auto row = [](const char* tag, const InvoiceData& issued, Result result, bool confirmed = false) {
+            QTest::newRow(tag) << issued << confirmed << result;
+        };
+        row("next number", document("FATTURA", 2, day), Result::Issued);
+        row("gap left to the user", document("FATTURA", 4, day), Result::Issued);
+        row("number taken", document("FATTURA", 1, day), Result::NumberTaken);
+        row("taken in the shared sequence", document("NOTA DI DEBITO", 1, day), Result::NumberTaken);
+        row("taken by a damaged file", document("FATTURA", 3, day), Result::NumberTaken);
+        row("credit notes count apart", document("NOTA DI CREDITO", 1, day), Result::Issued);
+        row("same number next year", document("FATTURA", 1, QDate(2027, 1, 2)), Result::Issued);
+        row("zero", document("FATTURA", 0, day), Result::InvalidNumber);
+        row("negative", document("FATTURA", -2, day), Result::InvalidNumber);
+        row("ten digits", document("FATTURA", 1000000000, day), Result::InvalidNumber);
+        row("earlier date asks", document("FATTURA", 2, day.addDays(-1)), Result::EarlierThanLast);
+        row("earlier date confirmed", document("FATTURA", 2, day.addDays(-1)), Result::Issued, true);
+        row("earlier in another sequence", document("NOTA DI CREDITO", 1, day.addDays(-1)), Result::Issued);
+        row("unknown type", document("PREVENTIVO", 2, day), Result::NotWritten);
+        row("no date", document("FATTURA", 2, QDate()), Result::NotWritten);
     }
 
     void issue_refusesWhatWouldBreakTheNumbering()
