@@ -88,18 +88,10 @@ class DocumentsTabTest : public QObject
         driver->find<QTableView>("documentsTable")->selectRow(row);
     }
     void selectDocType(const QString& type) { driver->find<QComboBox>("docTypeSelection")->setCurrentText(type); }
-    void resetDocument() // RESET, confirmed
-    {
-        driver->answer(QMessageBox::Ok);
-        driver->window()->findChild<QAction*>("actionReset")->trigger();
-    }
+    void resetDocument() { driver->answer(QMessageBox::Ok); driver->window()->findChild<QAction*>("actionReset")->trigger(); }
     QString firstDescription() const { return driver->find<QTableWidget>("lineItemsTable")->item(0, 1)->text(); }
-    // One window and one model at a time: the old window goes before the new one comes.
-    void restart(const std::function<void(TestHome&)>& prepare)
-    {
-        driver.reset();
-        driver = std::make_unique<WindowDriver>(prepare);
-    }
+    // one window and one model at a time: the old one goes before the new one comes
+    void restart(const std::function<void(TestHome&)>& prepare) { driver.reset(); driver = std::make_unique<WindowDriver>(prepare); }
     bool fileInData(const QString& name) const { return QFile::exists(driver->home().dataDir() + '/' + name); }
 
 private Q_SLOTS:
