@@ -53,6 +53,18 @@ struct InvoiceData
     FieldMap paymentInfo; // ABI, CAB, IBAN, FILIALE as printed
     QList<Scadenza> scadenze;
 
+    // For a 0 % rate: the NATURA code (N1 ... N7) and its legal reference.
+    QString natura;
+    QString riferimentoNormativo;
+    // The virtual stamp duty: 2,00 when the untaxed amounts that require it exceed 77,47,
+    // otherwise 0. Part of the total only when the company charges it to the customer
+    // (company BOLLO_A_CARICO).
+    double bollo = 0;
+    // ModalitaPagamento code (MP01 ... MP23) of the payment mode; empty when none is known.
+    QString modalitaPagamento;
+    // One amount per due date, in the order of `scadenze`; empty splits the total evenly.
+    QList<double> importiScadenze;
+
     // Totals as printed
     double totaleMerci = 0;
     double totalImp = 0;

@@ -13,3 +13,6 @@ inline const QString IVA_FIELD = QStringLiteral("IVA_FIELD");
 inline const QString ORA_INIZIO_FIELD = QStringLiteral("ORA_INIZIO_FIELD");
 // The city whose court settles disputes, named in the printed conditions of sale.
 inline const QString FORO_FIELD = QStringLiteral("FORO_FIELD");
+// For a 0 % rate: why no VAT is due (N1 ... N7) and the law that says so.
+inline const QString NATURA_FIELD = QStringLiteral("NATURA_FIELD");
+inline const QString RIFERIMENTO_FIELD = QStringLiteral("RIFERIMENTO_FIELD");

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "invoicedata.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// Writes the electronic invoices of issued documents into the folder the user chose, each
+// under a progressive of its own that is never used twice. The progressive counter and the
+// folder are kept in the data directory ("einvoice_0.xml"), so a backup carries them.
+class EInvoiceExport
+{
+public:
+    explicit EInvoiceExport(const QString& dataDirectory);
+
+    struct Outcome
+    {
+        QString filePath;     // the file written; empty when nothing was
+        QStringList failures; // what the user must fix, one Italian sentence each
+        QString reason;       // why the file could not be written, such as "disco pieno"
+        bool written() const { return !filePath.isEmpty(); }
+    };
+
+    // FATTURA, FATTURA ACCOMPAGNATORIA, NOTA DI CREDITO and NOTA DI DEBITO; not a
+    // DOCUMENTO DI TRASPORTO.
+    static bool exportable(const QString& docType);
+
+    // The folder chosen once; empty until then.
+    QString folder() const;
+    bool setFolder(const QString& folder);
+
+    // Builds, checks and writes `IT<own VAT number>_<progressive>.xml` into folder().
+    Outcome exportDocument(const InvoiceData& document);
+    // Every exportable document of the list into one zip for the accountant. `progress` is
+    // called after each document with (done, total) and may return false to stop; then no
+    // zip is left behind.
+    Outcome exportYear(const QList<InvoiceData>& documents, const QString& zipPath,
+                       const std::function<bool(int, int)>& progress = {});
+
+private:
+    QString dataDirectory;
+};
