@@ -30,7 +30,9 @@ const Fields editorOfKey = {
     {FAX, "fax_CustomerLineEdit"}, {MOBILE_PHONE, "mobileNumber_CustomerLineEdit"}, {EMAIL, "email_CustomerLineEdit"},
     {WEBSITE, "webSite_CustomerLineEdit"}, {NR_IMPRESE, "regImpreseLineEdit"}, {ABI, "ABI_Field"}, {CAB, "CAB_Field"},
     {IBAN, "IBAN_Field"}, {FILIALE, "FILIALE_Field"}, {VIA2, "via2_CustomerLineEdit"}, {CAP2, "Cap2_CustomerLineEdit"},
-    {LOC2, "Loc2_CustomerLineEdit"}, {CITY2, "PR2_CustomerLineEdit"}, {NAZIONE2, "nazione2_Customer"}};
+    {LOC2, "Loc2_CustomerLineEdit"}, {CITY2, "PR2_CustomerLineEdit"}, {NAZIONE2, "nazione2_Customer"},
+    {CODICE_DESTINATARIO, "codiceDestinatario_CustomerLineEdit"}, {PEC, "pec_CustomerLineEdit"},
+    {NOME, "nome_CustomerLineEdit"}, {COGNOME, "cognome_CustomerLineEdit"}};
 
 const QString marked = QStringLiteral("color:rgb(255, 0, 0);");
 
@@ -211,6 +213,50 @@ private Q_SLOTS:
         typeCustomer({{RAGIONE_S, "xy"}, {FISCAL_CODE, "rssmra80a01h501u"}});
         QCOMPARE((QStringList{nameCaption->styleSheet(), vatCaption->styleSheet()}), QStringList(2, "color:rgb(2,2,2);"));
         QCOMPARE(current(FISCAL_CODE), "RSSMRA80A01H501U");
+    }
+
+    // What the electronic invoice needs of a customer: a recipient code of 7 letters or
+    // digits, a mail address as PEC, a person's names only once the customer is a person.
+    void eInvoiceFields_typedToRecord_data()
+    {
+        QTest::addColumn<bool>("person");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored"); // empty and the caption red when refused
+        QTest::newRow("recipient code") << false << CODICE_DESTINATARIO << "m5uxcr1" << "M5UXCR1";
+        QTest::newRow("no code, PEC only") << false << CODICE_DESTINATARIO << "0000000" << "0000000";
+        QTest::newRow("code of six") << false << CODICE_DESTINATARIO << "abc123" << "";
+        QTest::newRow("code with a blank") << false << CODICE_DESTINATARIO << "abc 123" << "";
+        QTest::newRow("PEC") << false << PEC << "rossi@pec.it" << "ROSSI@PEC.IT";
+        QTest::newRow("PEC without domain") << false << PEC << "rossi@pec" << "";
+        QTest::newRow("first name of a person") << true << NOME << "mario" << "MARIO";
+        QTest::newRow("last name of a person") << true << COGNOME << "rossi" << "ROSSI";
+    }
+    void eInvoiceFields_typedToRecord()
+    {
+        QFETCH(bool, person);
+        QFETCH(QString, key);
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        showTab(2);
+        auto* check = driver->find<QCheckBox>("personaFisica_CustomerCheck");
+        auto* editor = driver->find<QLineEdit>(editorOfKey.value(key));
+        QCOMPARE(driver->find<QLineEdit>("nome_CustomerLineEdit")->isEnabled(), false);
+        if (person)
+            QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(5, check->height() / 2));
+        QVERIFY(editor->isEnabled());
+        typeCustomer({{key, typed}});
+        QCOMPARE(current(PERSONA_FISICA), person ? "1" : "");
+        QCOMPARE(current(key), stored);
+        QCOMPARE(editor->text(), stored);
+        const QLabel* caption = driver->find<QLabel>(editor->objectName().replace("LineEdit", "Label"));
+        QCOMPARE(caption->styleSheet() == marked, stored.isEmpty());
+
+        // a cleared form is a company again, with nothing marked
+        driver->answer(QMessageBox::Ok);
+        driver->window()->findChild<QAction*>("actionReset")->trigger();
+        QVERIFY(!check->isChecked() && !driver->find<QLineEdit>("cognome_CustomerLineEdit")->isEnabled());
+        QVERIFY(caption->styleSheet() != marked);
     }
 
     // ---- Searching and loading

@@ -162,7 +162,7 @@ private Q_SLOTS:
         for (const auto button : {QDialogButtonBox::Cancel, QDialogButtonBox::Ok}) {
             QVERIFY(whileShown("actionAzienda", [&](QDialog* dialog) {
                 QCOMPARE(dialog->windowTitle(), "Dati azienda");
-                QCOMPARE(dialog->size(), QSize(515, 543));
+                QCOMPARE(dialog->size(), QSize(905, 543));
                 // nothing of the cancelled edits is left
                 QCOMPARE(in(dialog, "RS_CompanyLineEdit")->text(), "ACME SRL");
                 QCOMPARE(in(dialog, "IBAN_CompanyLineEdit")->text(), ownCompany.value(IBAN));
@@ -182,6 +182,52 @@ private Q_SLOTS:
         Fields expected = ownCompany;
         expected.insert({{RAGIONE_S, "ALTRA DITTA SPA"}, {CITY, "PO"}, {FILIALE, "BANCA TOSCANA, PRATO"}});
         QCOMPARE(*model()->companyFields(), expected);
+    }
+
+    // The electronic invoice's settings of the company: codes chosen from their lists, the
+    // REA typed, switches stored as "1" or empty; the reason for untaxed costs is asked only
+    // while the costs carry no VAT.
+    void company_eInvoiceSettings_data()
+    {
+        QTest::addColumn<QString>("widget");
+        QTest::addColumn<QString>("value"); // a code, a typed text, or "1" / "" for a check box
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("regime") << "regimeFiscale_CompanyCombo" << "RF19" << REGIME_FISCALE << "RF19";
+        QTest::newRow("REA office") << "reaUfficio_CompanyLineEdit" << "fi" << REA_UFFICIO << "FI";
+        QTest::newRow("REA number") << "reaNumero_CompanyLineEdit" << "123456" << REA_NUMERO << "123456";
+        QTest::newRow("costs taxed") << "ivaSpese_CompanyCheck" << "1" << IVA_SPESE << "1";
+        QTest::newRow("costs' nature") << "naturaSpese_CompanyCombo" << "N1" << NATURA_SPESE << "N1";
+        QTest::newRow("nature emptied") << "naturaSpese_CompanyCombo" << "" << NATURA_SPESE << "";
+        QTest::newRow("costs' law") << "riferimentoSpese_CompanyLineEdit" << "art. 15" << RIFERIMENTO_SPESE << "ART. 15";
+        QTest::newRow("stamp charged") << "bolloACarico_CompanyCheck" << "1" << BOLLO_A_CARICO << "1";
+        QTest::newRow("rimessa diretta") << "modalitaRimessa_CompanyCombo" << "MP05" << MODALITA_RIMESSA << "MP05";
+    }
+    void company_eInvoiceSettings()
+    {
+        QFETCH(QString, widget);
+        QFETCH(QString, value);
+        QFETCH(QString, key);
+        QFETCH(QString, stored);
+        model()->setCompanyField(NATURA_SPESE, "N2.2"); // so that emptying it is a change
+        model()->commitCompany();
+        bool naturaEnabled = false;
+        QVERIFY(whileShown("actionAzienda", [&](QDialog* dialog) {
+            if (auto* combo = in<QComboBox>(dialog, widget)) {
+                combo->setFocus();
+                combo->setCurrentIndex(combo->findData(value));
+                QCOMPARE(combo->currentText().left(value.size()), value);
+            } else if (auto* check = in<QCheckBox>(dialog, widget)) {
+                check->setChecked(value == "1");
+            } else {
+                enter(dialog, widget, value);
+            }
+            naturaEnabled = in<QComboBox>(dialog, "naturaSpese_CompanyCombo")->isEnabled();
+            clickButton(dialog, QDialogButtonBox::Ok);
+        }));
+        QCOMPARE(model()->companyFields()->value(key), stored);
+        QCOMPARE(naturaEnabled, key != IVA_SPESE);
+        QCOMPARE(model()->companyFields()->value(RAGIONE_S), "ACME SRL");
     }
 
     // The court city of the conditions: shown with the company, by default its town,

@@ -12,54 +12,72 @@
 #include "modelfacade.h"
 #include "questions.h"
 
+#include <QHash>
+#include <QRegularExpression>
 #include <QStringListModel>
 
 namespace {
 
 using Form = Ui::Quillbook;
 
-// The customer form, one row per field: key, editor, caption, and the slot that sends it.
+// The customer form, one row per field: key, editor, caption.
 struct CustomerField
 {
     const QString& key;
     QLineEdit* Form::*editor;
     QLabel* Form::*caption;
-    void (MyClass::*slot)();
 };
 
 const CustomerField customerFields[] = {
-    {RAGIONE_S, &Form::RS_CustomerLineEdit, &Form::RS_CustomerLabel, &MyClass::setRS_Field},
-    {ADDRESS, &Form::address_CustomerLineEdit, &Form::address_CustomerLabel, &MyClass::setCustomer_Address},
-    {PIVA, &Form::Iva_CustomerLineEdit, &Form::PIVA_CustomerLabel, &MyClass::setCustomer_PIva},
-    {FISCAL_CODE, &Form::CF_CustomerLineEdit, &Form::CF_CustomerLabel, &MyClass::setCustomer_CF},
-    {CAP, &Form::Cap_CustomerLineEdit, &Form::cap_CustomerLabel, &MyClass::setCustomer_cap},
-    {LOCALITY, &Form::Loc_CustomerLineEdit, &Form::loc_CustomerLabel, &MyClass::setCustomer_loc},
-    {CITY, &Form::PR_CustomerLineEdit, &Form::pr_CustomerLabel, &MyClass::setCustomer_pr},
-    {NAZIONE, &Form::nazione_Customer, &Form::pr_CustomerLabel_2, &MyClass::setNazioneCustomer},
-    {TELEPHONE, &Form::telephone_CustomerLineEdit, &Form::telephone_CustomerLabel, &MyClass::setCustomer_Telephone},
-    {FAX, &Form::fax_CustomerLineEdit, &Form::fax_CustomerLabel, &MyClass::setCustomer_Fax},
-    {MOBILE_PHONE, &Form::mobileNumber_CustomerLineEdit, &Form::mobileN_CustomerLabel, &MyClass::setCustomer_mobileNumber},
-    {EMAIL, &Form::email_CustomerLineEdit, &Form::email_CustomerLabel, &MyClass::setCustomer_email},
-    {WEBSITE, &Form::webSite_CustomerLineEdit, &Form::webSite_CustomerLabel, &MyClass::setCustomer_webSite},
-    {NR_IMPRESE, &Form::regImpreseLineEdit, &Form::NumeroRegImpreseLabel, &MyClass::setNImprese_Customer},
-    {ABI, &Form::ABI_Field, &Form::ABI_Label, &MyClass::setABI_Customer},
-    {CAB, &Form::CAB_Field, &Form::CAB_Label, &MyClass::setCAB_Customer},
-    {IBAN, &Form::IBAN_Field, &Form::IBAN_Label, &MyClass::setIBAN_Customer},
-    {FILIALE, &Form::FILIALE_Field, &Form::FILIALE_Label, &MyClass::setFILIALE_Customer},
-    {VIA2, &Form::via2_CustomerLineEdit, &Form::via2_CustomerLabel, &MyClass::setVia2Customer},
-    {CAP2, &Form::Cap2_CustomerLineEdit, &Form::cap_CustomerLabel_2, &MyClass::setCap2Customer},
-    {LOC2, &Form::Loc2_CustomerLineEdit, &Form::loc_CustomerLabel_2, &MyClass::setLoc2Customer},
-    {CITY2, &Form::PR2_CustomerLineEdit, &Form::city2CustomerLabel, &MyClass::setPR2Customer},
-    {NAZIONE2, &Form::nazione2_Customer, &Form::nazione2Label, &MyClass::setNazione2Customer},
+    {RAGIONE_S, &Form::RS_CustomerLineEdit, &Form::RS_CustomerLabel},
+    {ADDRESS, &Form::address_CustomerLineEdit, &Form::address_CustomerLabel},
+    {PIVA, &Form::Iva_CustomerLineEdit, &Form::PIVA_CustomerLabel},
+    {FISCAL_CODE, &Form::CF_CustomerLineEdit, &Form::CF_CustomerLabel},
+    {CAP, &Form::Cap_CustomerLineEdit, &Form::cap_CustomerLabel},
+    {LOCALITY, &Form::Loc_CustomerLineEdit, &Form::loc_CustomerLabel},
+    {CITY, &Form::PR_CustomerLineEdit, &Form::pr_CustomerLabel},
+    {NAZIONE, &Form::nazione_Customer, &Form::pr_CustomerLabel_2},
+    {TELEPHONE, &Form::telephone_CustomerLineEdit, &Form::telephone_CustomerLabel},
+    {FAX, &Form::fax_CustomerLineEdit, &Form::fax_CustomerLabel},
+    {MOBILE_PHONE, &Form::mobileNumber_CustomerLineEdit, &Form::mobileN_CustomerLabel},
+    {EMAIL, &Form::email_CustomerLineEdit, &Form::email_CustomerLabel},
+    {WEBSITE, &Form::webSite_CustomerLineEdit, &Form::webSite_CustomerLabel},
+    {NR_IMPRESE, &Form::regImpreseLineEdit, &Form::NumeroRegImpreseLabel},
+    {ABI, &Form::ABI_Field, &Form::ABI_Label},
+    {CAB, &Form::CAB_Field, &Form::CAB_Label},
+    {IBAN, &Form::IBAN_Field, &Form::IBAN_Label},
+    {FILIALE, &Form::FILIALE_Field, &Form::FILIALE_Label},
+    {VIA2, &Form::via2_CustomerLineEdit, &Form::via2_CustomerLabel},
+    {CAP2, &Form::Cap2_CustomerLineEdit, &Form::cap_CustomerLabel_2},
+    {LOC2, &Form::Loc2_CustomerLineEdit, &Form::loc_CustomerLabel_2},
+    {CITY2, &Form::PR2_CustomerLineEdit, &Form::city2CustomerLabel},
+    {NAZIONE2, &Form::nazione2_Customer, &Form::nazione2Label},
+    {CODICE_DESTINATARIO, &Form::codiceDestinatario_CustomerLineEdit, &Form::codiceDestinatario_CustomerLabel},
+    {PEC, &Form::pec_CustomerLineEdit, &Form::pec_CustomerLabel},
+    {NOME, &Form::nome_CustomerLineEdit, &Form::nome_CustomerLabel},
+    {COGNOME, &Form::cognome_CustomerLineEdit, &Form::cognome_CustomerLabel},
 };
 
+// What the exchange system cannot deliver to is refused as it is typed rather than at the
+// export: the recipient code has exactly 7 letters or digits, a PEC is a mail address.
+// An empty value is always taken: the customer may not need one.
+bool isWellFormed(const QString& key, const QString& value)
+{
+    static const QHash<QString, QRegularExpression> formats = {
+        {CODICE_DESTINATARIO, QRegularExpression(QStringLiteral("^[A-Za-z0-9]{7}$"))},
+        {PEC, QRegularExpression(QStringLiteral("^[^@\\s]+@[^@\\s]+\\.[^@\\s]+$"))},
+    };
+    const auto format = formats.constFind(key);
+    return value.isEmpty() || format == formats.cend() || format->match(value).hasMatch();
+}
+
 // A refused value empties these editors; the others show the model's value again anyway.
-const QStringList keysEmptiedWhenRefused = {RAGIONE_S, PIVA,      ADDRESS, FISCAL_CODE,  CAP,   LOCALITY,
-                                            CITY,      TELEPHONE, FAX,     MOBILE_PHONE, EMAIL, WEBSITE};
+const QStringList keysEmptiedWhenRefused = {RAGIONE_S, PIVA, ADDRESS, FISCAL_CODE, CAP, LOCALITY, CITY, TELEPHONE, FAX,
+                                            MOBILE_PHONE, EMAIL, WEBSITE, CODICE_DESTINATARIO, PEC};
 
 // Captions whose red mark a cleared form takes away.
-const QStringList keysOfMarkedCaptions = {RAGIONE_S, PIVA, ADDRESS,      FISCAL_CODE, CAP,     LOCALITY, CITY,
-                                          TELEPHONE, FAX,  MOBILE_PHONE, EMAIL,       WEBSITE, NOTE};
+const QStringList keysOfMarkedCaptions = {RAGIONE_S, PIVA, ADDRESS, FISCAL_CODE, CAP, LOCALITY, CITY, TELEPHONE, FAX,
+                                          MOBILE_PHONE, EMAIL, WEBSITE, NOTE, CODICE_DESTINATARIO, PEC};
 
 const QString refusedStyle = QStringLiteral("color:rgb(255, 0, 0);");
 const QString acceptedStyle = QStringLiteral("color:rgb(2,2,2);");
@@ -122,12 +140,14 @@ void MyClass::buildCustomerFormTables()
     }
     customerCaptionOfKey.insert(NOTE, form->note_CustomerLabel);
     customerRequiredOneOf = {{PIVA, form->PIVA_CustomerLabel}, {FISCAL_CODE, form->CF_CustomerLabel}};
+    showPersonaFisica(false); // a new customer is a company until said otherwise
 }
 
 void MyClass::connectCustomerTabs()
 {
     for (const CustomerField& field : customerFields)
-        connect((*form).*field.editor, &QLineEdit::editingFinished, this, field.slot);
+        connect((*form).*field.editor, &QLineEdit::editingFinished, this, [this, &key = field.key] { sendCustomerEditor(key); });
+    connect(form->personaFisica_CustomerCheck, &QCheckBox::toggled, this, &MyClass::setPersonaFisica);
     connect(form->note_CustomerTextField, &QTextEdit::textChanged, this, &MyClass::setCustomerNote);
     connect(form->customerSearch, &QPushButton::clicked, this, &MyClass::searchCustomer);
     connect(form->keywordsLineEdit, &QLineEdit::returnPressed, this, &MyClass::searchCustomer);
@@ -310,7 +330,8 @@ void MyClass::sendCustomerEditor(const QString& key)
 void MyClass::setCustomerFieldFromEdit(const QString& key, const QString& value, QLabel* label)
 {
     ModelFacade* model = ModelFacade::instance();
-    const bool accepted = model->setCustomerField(key, value) == 0;
+    const bool wellFormed = isWellFormed(key, value);
+    const bool accepted = model->setCustomerField(key, wellFormed ? value : QString()) == 0 && wellFormed;
     if (!accepted && !model->hasChoiceValue(key)) {
         label->setStyleSheet(refusedStyle);
         if (QLineEdit* editor = customerEditOfField.value(key))
@@ -321,6 +342,26 @@ void MyClass::setCustomerFieldFromEdit(const QString& key, const QString& value,
     for (const QString& alternative : model->getChoiceFields(key)) {
         if (QLabel* caption = customerRequiredOneOf.value(alternative))
             caption->setStyleSheet(acceptedStyle);
+    }
+}
+
+void MyClass::setPersonaFisica(bool person)
+{
+    ModelFacade::instance()->setCustomerField(PERSONA_FISICA, person ? QStringLiteral("1") : QString());
+    showPersonaFisica(person);
+}
+
+// A person is named by first and last name; a company by its RAGIONE SOCIALE alone. The
+// names typed stay stored when the box is unchecked: checking it again brings them back.
+void MyClass::showPersonaFisica(bool person)
+{
+    {
+        const QSignalBlocker quiet(form->personaFisica_CustomerCheck);
+        form->personaFisica_CustomerCheck->setChecked(person);
+    }
+    for (const QString& key : {NOME, COGNOME}) {
+        customerEditorOfKey.value(key)->setEnabled(person);
+        customerCaptionOfKey.value(key)->setEnabled(person);
     }
 }
 
@@ -337,6 +378,7 @@ void MyClass::updateCustomerField()
     for (auto it = customerEditorOfKey.cbegin(); it != customerEditorOfKey.cend(); ++it)
         it.value()->setText(fields->value(it.key()));
     showNote(form->note_CustomerTextField, fields->value(NOTE));
+    showPersonaFisica(!fields->value(PERSONA_FISICA).isEmpty());
     form->customerCodeLineEdit->setText(fields->value(CODE));
 }
 
@@ -348,6 +390,7 @@ void MyClass::clearCustomerForm()
         const QSignalBlocker quiet(form->note_CustomerTextField);
         form->note_CustomerTextField->clear();
     }
+    showPersonaFisica(false);
     for (const QString& key : keysOfMarkedCaptions)
         customerCaptionOfKey.value(key)->setStyleSheet(clearedStyle);
     form->customerCodeLineEdit->setStyleSheet(QStringLiteral("color: rgb(2, 2, 2);background-color: rgb(255, 255, 255);"));
@@ -367,27 +410,3 @@ void MyClass::fillCustomerCodeCombo()
     codes->setStringList(QStringList{QStringLiteral(" ")} + sortedCodes(ModelFacade::instance()->getCustomerCodes()));
     combo->setCurrentIndex(0);
 }
-
-void MyClass::setRS_Field() { sendCustomerEditor(RAGIONE_S); }
-void MyClass::setCustomer_PIva() { sendCustomerEditor(PIVA); }
-void MyClass::setCustomer_CF() { sendCustomerEditor(FISCAL_CODE); }
-void MyClass::setCustomer_Address() { sendCustomerEditor(ADDRESS); }
-void MyClass::setCustomer_cap() { sendCustomerEditor(CAP); }
-void MyClass::setCustomer_loc() { sendCustomerEditor(LOCALITY); }
-void MyClass::setCustomer_pr() { sendCustomerEditor(CITY); }
-void MyClass::setNazioneCustomer() { sendCustomerEditor(NAZIONE); }
-void MyClass::setCustomer_Telephone() { sendCustomerEditor(TELEPHONE); }
-void MyClass::setCustomer_Fax() { sendCustomerEditor(FAX); }
-void MyClass::setCustomer_mobileNumber() { sendCustomerEditor(MOBILE_PHONE); }
-void MyClass::setCustomer_email() { sendCustomerEditor(EMAIL); }
-void MyClass::setCustomer_webSite() { sendCustomerEditor(WEBSITE); }
-void MyClass::setNImprese_Customer() { sendCustomerEditor(NR_IMPRESE); }
-void MyClass::setABI_Customer() { sendCustomerEditor(ABI); }
-void MyClass::setCAB_Customer() { sendCustomerEditor(CAB); }
-void MyClass::setIBAN_Customer() { sendCustomerEditor(IBAN); }
-void MyClass::setFILIALE_Customer() { sendCustomerEditor(FILIALE); }
-void MyClass::setVia2Customer() { sendCustomerEditor(VIA2); }
-void MyClass::setLoc2Customer() { sendCustomerEditor(LOC2); }
-void MyClass::setCap2Customer() { sendCustomerEditor(CAP2); }
-void MyClass::setPR2Customer() { sendCustomerEditor(CITY2); }
-void MyClass::setNazione2Customer() { sendCustomerEditor(NAZIONE2); }

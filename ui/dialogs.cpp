@@ -6,6 +6,7 @@
 #include "ui_myclass.h"
 #include "ui_trasportodialog.h"
 
+#include "codecombo.h"
 #include "companykeys.h"
 #include "modelfacade.h"
 #include "preferencekeys.h"
@@ -21,27 +22,55 @@ struct CompanyField
 {
     const QString& key;
     QLineEdit* CompanyForm::*editor;
-    void (MyClass::*slot)();
 };
 
 const CompanyField companyFields[] = {
-    {RAGIONE_S, &CompanyForm::RS_CompanyLineEdit, &MyClass::setCompany_RS},
-    {FISCAL_CODE, &CompanyForm::FC_CompanyLineEdit, &MyClass::setCompany_CF},
-    {PIVA, &CompanyForm::PIvaCompanyLineEdit, &MyClass::setCompany_PIva},
-    {ADDRESS, &CompanyForm::Address_CompanyLineEdit, &MyClass::setCompany_Address},
-    {TELEPHONE, &CompanyForm::TelephoneNumber_CompanyLineEdit, &MyClass::setCompany_Telephone},
-    {FAX, &CompanyForm::Fax_CompanyLineEdit, &MyClass::setCompany_Fax},
-    {EMAIL, &CompanyForm::Email_CompanyLineEdit, &MyClass::setCompany_email},
-    {WEBSITE, &CompanyForm::WebSite_CompanyLineEdit, &MyClass::setCompany_webSite},
-    {CAP, &CompanyForm::Cap_CompanyLineEdit, &MyClass::setCompany_cap},
-    {LOCALITY, &CompanyForm::Loc_CompanyLineEdit, &MyClass::setCompany_loc},
-    {CITY, &CompanyForm::City_CompanyLineEdit, &MyClass::setCompany_city},
-    {NAZIONE, &CompanyForm::nazione_Azienda, &MyClass::setNazioneCompany},
-    {NR_IMPRESE, &CompanyForm::regImpreseLineEdit, &MyClass::setNRImprese_Company},
-    {ABI, &CompanyForm::ABI_CompanyLineEdit, &MyClass::setCompany_ABI},
-    {CAB, &CompanyForm::CAB_CompanyLineEdit, &MyClass::setCompany_CAB},
-    {IBAN, &CompanyForm::IBAN_CompanyLineEdit, &MyClass::setCompany_IBAN},
-    {FILIALE, &CompanyForm::FILIALE_CompanyLineEdit, &MyClass::setCompany_FILIALE},
+    {RAGIONE_S, &CompanyForm::RS_CompanyLineEdit},
+    {FISCAL_CODE, &CompanyForm::FC_CompanyLineEdit},
+    {PIVA, &CompanyForm::PIvaCompanyLineEdit},
+    {ADDRESS, &CompanyForm::Address_CompanyLineEdit},
+    {TELEPHONE, &CompanyForm::TelephoneNumber_CompanyLineEdit},
+    {FAX, &CompanyForm::Fax_CompanyLineEdit},
+    {EMAIL, &CompanyForm::Email_CompanyLineEdit},
+    {WEBSITE, &CompanyForm::WebSite_CompanyLineEdit},
+    {CAP, &CompanyForm::Cap_CompanyLineEdit},
+    {LOCALITY, &CompanyForm::Loc_CompanyLineEdit},
+    {CITY, &CompanyForm::City_CompanyLineEdit},
+    {NAZIONE, &CompanyForm::nazione_Azienda},
+    {NR_IMPRESE, &CompanyForm::regImpreseLineEdit},
+    {ABI, &CompanyForm::ABI_CompanyLineEdit},
+    {CAB, &CompanyForm::CAB_CompanyLineEdit},
+    {IBAN, &CompanyForm::IBAN_CompanyLineEdit},
+    {FILIALE, &CompanyForm::FILIALE_CompanyLineEdit},
+    {REA_UFFICIO, &CompanyForm::reaUfficio_CompanyLineEdit},
+    {REA_NUMERO, &CompanyForm::reaNumero_CompanyLineEdit},
+    {RIFERIMENTO_SPESE, &CompanyForm::riferimentoSpese_CompanyLineEdit},
+};
+
+// The company's codes, chosen from the tax agency's lists.
+struct CompanyChoice
+{
+    const QString& key;
+    QComboBox* CompanyForm::*combo;
+    const QList<FiscalCodes::Code>& (*codes)();
+};
+
+const CompanyChoice companyChoices[] = {
+    {REGIME_FISCALE, &CompanyForm::regimeFiscale_CompanyCombo, &FiscalCodes::regimiFiscali},
+    {NATURA_SPESE, &CompanyForm::naturaSpese_CompanyCombo, &FiscalCodes::nature},
+    {MODALITA_RIMESSA, &CompanyForm::modalitaRimessa_CompanyCombo, &FiscalCodes::modalitaPagamento},
+};
+
+// The company's yes-or-no settings, stored as "1" or empty.
+struct CompanySwitch
+{
+    const QString& key;
+    QCheckBox* CompanyForm::*check;
+};
+
+const CompanySwitch companySwitches[] = {
+    {IVA_SPESE, &CompanyForm::ivaSpese_CompanyCheck},
+    {BOLLO_A_CARICO, &CompanyForm::bolloACarico_CompanyCheck},
 };
 
 struct TransportChoice
@@ -86,7 +115,21 @@ void MyClass::connectDialogs()
 
     for (const CompanyField& field : companyFields) {
         companyEditorOfKey.insert(field.key, (*aziendaForm).*field.editor);
-        connect((*aziendaForm).*field.editor, &QLineEdit::editingFinished, this, field.slot);
+        connect((*aziendaForm).*field.editor, &QLineEdit::editingFinished, this, [this, &key = field.key] {
+            ModelFacade::instance()->setCompanyField(key, companyEditorOfKey.value(key)->text());
+        });
+    }
+    for (const CompanyChoice& choice : companyChoices) {
+        QComboBox* combo = (*aziendaForm).*choice.combo;
+        CodeCombo::fill(combo, choice.codes());
+        connect(combo, &QComboBox::currentIndexChanged, this, [combo, &key = choice.key] {
+            ModelFacade::instance()->setCompanyField(key, CodeCombo::code(combo));
+        });
+    }
+    for (const CompanySwitch& setting : companySwitches) {
+        connect((*aziendaForm).*setting.check, &QCheckBox::toggled, this, [&key = setting.key](bool on) {
+            ModelFacade::instance()->setCompanyField(key, on ? QStringLiteral("1") : QString());
+        });
     }
     connect(dateForm->aggiungiData, &QPushButton::clicked, this, &MyClass::addScadenzaDate);
     connect(dateForm->rimuoviData, &QPushButton::clicked, this, &MyClass::removeScadenzaDate);
@@ -128,6 +171,18 @@ void MyClass::updateCompany(QMap<QString, QString>* fields)
         return;
     for (auto it = companyEditorOfKey.cbegin(); it != companyEditorOfKey.cend(); ++it)
         it.value()->setText(fields->value(it.key()));
+    for (const CompanyChoice& choice : companyChoices)
+        CodeCombo::select((*aziendaForm).*choice.combo, fields->value(choice.key));
+    for (const CompanySwitch& setting : companySwitches) {
+        const QSignalBlocker quiet((*aziendaForm).*setting.check);
+        ((*aziendaForm).*setting.check)->setChecked(!fields->value(setting.key).isEmpty());
+    }
+    // Taxed costs need no reason for carrying no VAT.
+    const bool costsTaxed = !fields->value(IVA_SPESE).isEmpty();
+    for (QWidget* untaxedOnly : std::initializer_list<QWidget*>{
+             aziendaForm->naturaSpese_CompanyLabel, aziendaForm->naturaSpese_CompanyCombo,
+             aziendaForm->riferimentoSpese_CompanyLabel, aziendaForm->riferimentoSpese_CompanyLineEdit})
+        untaxedOnly->setEnabled(!costsTaxed);
 }
 
 void MyClass::setCompany()
@@ -141,29 +196,6 @@ void MyClass::abortCompany()
 {
     ModelFacade::instance()->abortCompany();
 }
-
-void MyClass::sendCompanyEditor(const QString& key)
-{
-    ModelFacade::instance()->setCompanyField(key, companyEditorOfKey.value(key)->text());
-}
-
-void MyClass::setCompany_RS() { sendCompanyEditor(RAGIONE_S); }
-void MyClass::setCompany_CF() { sendCompanyEditor(FISCAL_CODE); }
-void MyClass::setCompany_PIva() { sendCompanyEditor(PIVA); }
-void MyClass::setCompany_Address() { sendCompanyEditor(ADDRESS); }
-void MyClass::setCompany_Telephone() { sendCompanyEditor(TELEPHONE); }
-void MyClass::setCompany_Fax() { sendCompanyEditor(FAX); }
-void MyClass::setCompany_email() { sendCompanyEditor(EMAIL); }
-void MyClass::setCompany_webSite() { sendCompanyEditor(WEBSITE); }
-void MyClass::setCompany_cap() { sendCompanyEditor(CAP); }
-void MyClass::setCompany_loc() { sendCompanyEditor(LOCALITY); }
-void MyClass::setCompany_city() { sendCompanyEditor(CITY); }
-void MyClass::setNazioneCompany() { sendCompanyEditor(NAZIONE); }
-void MyClass::setNRImprese_Company() { sendCompanyEditor(NR_IMPRESE); }
-void MyClass::setCompany_ABI() { sendCompanyEditor(ABI); }
-void MyClass::setCompany_CAB() { sendCompanyEditor(CAB); }
-void MyClass::setCompany_IBAN() { sendCompanyEditor(IBAN); }
-void MyClass::setCompany_FILIALE() { sendCompanyEditor(FILIALE); }
 
 // ---- Transport preferences
 

@@ -113,29 +113,7 @@ public Q_SLOTS:
     void updateCustomerField();
     void activateCustomerEditing();
     void deactivateCustomerEditing();
-    void setRS_Field();
-    void setCustomer_PIva();
-    void setCustomer_CF();
-    void setCustomer_Address();
-    void setCustomer_cap();
-    void setCustomer_loc();
-    void setCustomer_pr();
-    void setNazioneCustomer();
-    void setCustomer_Telephone();
-    void setCustomer_Fax();
-    void setCustomer_mobileNumber();
-    void setCustomer_email();
-    void setCustomer_webSite();
-    void setNImprese_Customer();
-    void setABI_Customer();
-    void setCAB_Customer();
-    void setIBAN_Customer();
-    void setFILIALE_Customer();
-    void setVia2Customer();
-    void setLoc2Customer();
-    void setCap2Customer();
-    void setPR2Customer();
-    void setNazione2Customer();
+    void setPersonaFisica(bool person);
     void setCustomerNote();
 
     // Dialogs
@@ -143,23 +121,6 @@ public Q_SLOTS:
     void updateCompany(QMap<QString, QString>* fields);
     void setCompany();
     void abortCompany();
-    void setCompany_RS();
-    void setCompany_CF();
-    void setCompany_PIva();
-    void setCompany_Address();
-    void setCompany_Telephone();
-    void setCompany_Fax();
-    void setCompany_email();
-    void setCompany_webSite();
-    void setCompany_cap();
-    void setCompany_loc();
-    void setCompany_city();
-    void setNazioneCompany();
-    void setNRImprese_Company();
-    void setCompany_ABI();
-    void setCompany_CAB();
-    void setCompany_IBAN();
-    void setCompany_FILIALE();
     void openTrasportoDialog();
     void openDateEditor();
     void addScadenzaDate();
@@ -220,10 +181,10 @@ private:
     void clearCustomerForm();
     void showAddGroup(bool editing);
     void warnRequiredFields();
+    void showPersonaFisica(bool person);
     void fillCustomerCodeCombo();
 
     // Dialogs
-    void sendCompanyEditor(const QString& key);
     void storeTransportPreferences();
     void refreshTransportStart();
     void initTransportPreferences();
