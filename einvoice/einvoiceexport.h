@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 // Writes the electronic invoices of issued documents into the folder the user chose, each
 // under a progressive of its own that is never used twice. The progressive counter and the
@@ -20,6 +21,7 @@ public:
         QString filePath;     // the file written; empty when nothing was
         QStringList failures; // what the user must fix, one Italian sentence each
         QString reason;       // why the file could not be written, such as "disco pieno"
+        int documents = 0;    // electronic invoices written (in the zip, for a year)
         bool written() const { return !filePath.isEmpty(); }
     };
 
@@ -40,5 +42,9 @@ public:
                        const std::function<bool(int, int)>& progress = {});
 
 private:
+    // The first of `count` new progressives, stored before it is used; empty (and `reason`
+    // says why) when the counter cannot be written.
+    std::optional<qint64> reserve(int count, const QString& folder, const QString& namePrefix, QString* reason);
+
     QString dataDirectory;
 };

@@ -17,10 +17,12 @@ inline const QString draft = QStringLiteral("draft");
 // What the register of one year shows, kept so that a year opens without reading each of
 // its documents; rebuilt from the documents whenever it disagrees with them.
 inline const QString documentIndex = QStringLiteral("documentindex");
+// The electronic invoice's settings: the last progressive used and the export folder.
+inline const QString einvoice = QStringLiteral("einvoice");
 
 inline QStringList all()
 {
-    return {customer, company, preference, document, draft, documentIndex};
+    return {customer, company, preference, document, draft, documentIndex, einvoice};
 }
 
 } // namespace RecordTypes

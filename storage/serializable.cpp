@@ -1,5 +1,6 @@
 #include "serializable.h"
 
+#include "durablefile.h"
 #include "paths.h"
 #include "recordstore.h"
 #include "recordxml.h"
@@ -12,11 +13,6 @@
 #include <cerrno>
 #include <vector>
 
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -59,63 +55,10 @@ bool fileHolds(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::ReadOnly) && file.size() == bytes.size() && file.read(bytes.size() + 1) == bytes;
 }
 
-// What a user can act upon, in a few words: the log keeps the system's own message.
-QString describeWriteError(int error)
-{
-    switch (error) {
-    case ENOSPC:
-#ifdef EDQUOT
-    case EDQUOT:
-#endif
-        return QStringLiteral("disco pieno");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("permesso negato");
-    case EROFS:
-        return QStringLiteral("disco in sola lettura");
-    case EIO:
-        return QStringLiteral("errore del disco");
-    default:
-        return QStringLiteral("errore di scrittura");
-    }
-}
-
 void fail(QString* failure, const QString& reason)
 {
     if (failure)
         *failure = reason;
-}
-
-// Writes `bytes` beside the file at `path` ("<path>.quillbook-XXXXXX") and renames the copy over it,
-// so that a crash or a power cut at any moment leaves either the complete old record or the
-// complete new one. Every step is checked: on a full disk a write can stop half-way, and an
-// error can show only when the data is synced; either way the old record stays. The copy is
-// synced once (the directory is synced once per batch by the caller). 0, or the errno.
-int replaceFile(const QString& path, const QByteArray& bytes)
-{
-    // the marker tells the copy from any file of the user's at the next start's clean-up
-    QByteArray copy = QFile::encodeName(path) + ".quillbook-XXXXXX";
-    const int handle = ::mkostemp(copy.data(), O_CLOEXEC);
-    if (handle < 0)
-        return errno;
-    int error = 0;
-    for (qsizetype written = 0; written < bytes.size() && error == 0;) {
-        const ssize_t step = ::write(handle, bytes.constData() + written, size_t(bytes.size() - written));
-        if (step > 0)
-            written += step;
-        else if (step < 0 && errno != EINTR)
-            error = errno;
-    }
-    // readable by its owner only, like the rest of the customer data
-    if (error == 0 && (::fchmod(handle, 0600) != 0 || ::fdatasync(handle) != 0))
-        error = errno;
-    if (::close(handle) != 0 && error == 0)
-        error = errno;
-    if (error == 0 && ::rename(copy.constData(), QFile::encodeName(path).constData()) != 0)
-        error = errno;
-    if (error != 0)
-        ::unlink(copy.constData());
-    return error;
 }
 
 } // namespace
@@ -192,7 +135,7 @@ int Serializable::serialize(Serializable* record, QString* failure)
     if (fileHolds(path, document))
         return 0;
     if (!ensureDataDir()) {
-        fail(failure, describeWriteError(errno));
+        fail(failure, DurableFile::describeError(errno));
         return -1;
     }
 
@@ -200,9 +143,9 @@ int Serializable::serialize(Serializable* record, QString* failure)
     // moment leaves either the complete old record or the complete new one. Every step is
     // checked: on a full disk QSaveFile::commit() alone can report success after a failed
     // write and put an empty file in place of a good record.
-    const int error = replaceFile(path, document);
+    const int error = DurableFile::replace(path, document);
     if (error != 0) {
-        fail(failure, describeWriteError(error));
+        fail(failure, DurableFile::describeError(error));
         qWarning() << "Cannot write the record file:" << path << qt_error_string(error);
         return -1;
     }
@@ -249,16 +192,7 @@ QStringList Serializable::filesOfType(const QString& type)
 
 bool Serializable::syncDataDir()
 {
-#ifdef Q_OS_UNIX
-    const int fd = ::open(QFile::encodeName(dataDirPath()).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0)
-        return false;
-    const bool synced = ::fsync(fd) == 0;
-    ::close(fd);
-    return synced;
-#else
-    return true;
-#endif
+    return DurableFile::syncDirectory(dataDirPath());
 }
 
 QString Serializable::escapeAccents(QString text)

@@ -1,0 +1,163 @@
+#include "companykeys.h"
+#include "einvoiceexport.h"
+#include "testhome.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTest>
+
+namespace {
+
+// A document the exchange system accepts: Italian seller and buyer with valid numbers.
+InvoiceData acceptedInvoice(int number, const QString& docType = QStringLiteral("FATTURA"))
+{
+    InvoiceData document;
+    document.docType = docType;
+    document.number = number;
+    document.date = QDate(2026, 12, 6);
+    document.company = {{CODE, QStringLiteral("AZ0001")},        {RAGIONE_S, QStringLiteral("QUILL SNC")},
+                        {PIVA, QStringLiteral("01234567897")},    {FISCAL_CODE, QStringLiteral("01234567897")},
+                        {ADDRESS, QStringLiteral("VIA ROMA 1")},  {CAP, QStringLiteral("47121")},
+                        {LOCALITY, QStringLiteral("FORLÌ")},      {CITY, QStringLiteral("FC")},
+                        {NAZIONE, QStringLiteral("ITALIA")},      {REGIME_FISCALE, QStringLiteral("RF01")}};
+    document.customer = {{CODE, QStringLiteral("C00007")},       {RAGIONE_S, QStringLiteral("CAFFÈ ROSSI SRL")},
+                         {PIVA, QStringLiteral("09876543217")},  {FISCAL_CODE, QStringLiteral("09876543217")},
+                         {ADDRESS, QStringLiteral("VIA VERDI 2")}, {CAP, QStringLiteral("20121")},
+                         {LOCALITY, QStringLiteral("MILANO")},   {CITY, QStringLiteral("MI")},
+                         {NAZIONE, QStringLiteral("ITALIA")},    {CODICE_DESTINATARIO, QStringLiteral("ABC1234")}};
+    document.rows = {{{QStringLiteral("code"), QStringLiteral("A1")},
+                      {QStringLiteral("description"), QStringLiteral("VITI")},
+                      {QStringLiteral("um"), QStringLiteral("PZ")},
+                      {QStringLiteral("amount"), QStringLiteral("10")},
+                      {QStringLiteral("prize"), QStringLiteral("10.00")},
+                      {QStringLiteral("sconto"), QStringLiteral("0.00")},
+                      {QStringLiteral("total_amount"), QStringLiteral("100.00")},
+                      {QStringLiteral("c.iva"), QStringLiteral("22.00")}}};
+    document.ivaPercent = 22;
+    document.totaleMerci = document.totalImp = 100;
+    document.totaleIva = 22;
+    document.totale = 122;
+    return document;
+}
+
+QStringList filesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files, QDir::Name);
+}
+
+} // namespace
+
+class TestEInvoiceExport : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Each case exports `documents` one after the other into a folder that may already hold
+    // a file of someone else's, then looks at what the folder holds.
+    void exportDocument_data()
+    {
+        QTest::addColumn<QList<InvoiceData>>("documents");
+        QTest::addColumn<QString>("foreignName");
+        QTest::addColumn<QStringList>("expectedFiles");
+        QTest::addColumn<int>("failures");
+
+        const QString first = QStringLiteral("IT01234567897_00001.xml");
+        const QString second = QStringLiteral("IT01234567897_00002.xml");
+        const QString third = QStringLiteral("IT01234567897_00003.xml");
+        InvoiceData withoutRecipient = acceptedInvoice(2);
+        withoutRecipient.customer.remove(CODICE_DESTINATARIO);
+
+        QTest::newRow("progressives follow each other") << QList{acceptedInvoice(1), acceptedInvoice(2)} << QString()
+                                                        << QStringList{first, second} << 0;
+        QTest::newRow("a file there is never overwritten")
+            << QList{acceptedInvoice(1)} << second << QStringList{second, third} << 0;
+        QTest::newRow("a refused document spends no progressive")
+            << QList{withoutRecipient, acceptedInvoice(3)} << QString() << QStringList{first} << 1;
+        QTest::newRow("transport documents have none")
+            << QList{acceptedInvoice(4, QStringLiteral("DOCUMENTO DI TRASPORTO"))} << QString() << QStringList{} << 1;
+        QTest::newRow("every kind of invoice")
+            << QList{acceptedInvoice(5, QStringLiteral("NOTA DI CREDITO")), acceptedInvoice(6, QStringLiteral("NOTA DI DEBITO")),
+                     acceptedInvoice(7, QStringLiteral("FATTURA ACCOMPAGNATORIA"))}
+            << QString() << QStringList{first, second, third} << 0;
+    }
+
+    void exportDocument()
+    {
+        QFETCH(QList<InvoiceData>, documents);
+        QFETCH(QString, foreignName);
+        QFETCH(QStringList, expectedFiles);
+        QFETCH(int, failures);
+        TestHome home;
+        const QString folder = home.path() + QStringLiteral("/fatture");
+        QVERIFY(QDir().mkpath(folder));
+        const QByteArray foreign("not ours");
+        if (!foreignName.isEmpty()) {
+            QFile file(QDir(folder).filePath(foreignName));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(foreign) == foreign.size());
+        }
+        QVERIFY(EInvoiceExport(home.dataDir()).setFolder(folder));
+
+        int failed = 0;
+        for (const InvoiceData& document : documents) {
+            // a new exporter each time: the counter lives in the data directory, not in memory
+            const EInvoiceExport::Outcome outcome = EInvoiceExport(home.dataDir()).exportDocument(document);
+            QCOMPARE(outcome.written(), outcome.failures.isEmpty() && outcome.reason.isEmpty());
+            failed += int(!outcome.written());
+        }
+        QCOMPARE(filesIn(folder), expectedFiles);
+        QCOMPARE(failed, failures);
+        if (!foreignName.isEmpty())
+            QCOMPARE(readFile(QDir(folder).filePath(foreignName)), foreign);
+    }
+
+    void exportWithoutFolderWritesNothing()
+    {
+        TestHome home;
+        const EInvoiceExport::Outcome outcome = EInvoiceExport(home.dataDir()).exportDocument(acceptedInvoice(1));
+        QVERIFY(!outcome.written());
+        QCOMPARE(outcome.reason, QStringLiteral("cartella inesistente"));
+    }
+
+    // The year's file for the accountant: one entry per valid invoice, the others listed;
+    // the progressives it spends are not handed out again.
+    void exportYear()
+    {
+        TestHome home;
+        const QString folder = home.path() + QStringLiteral("/fatture");
+        QVERIFY(QDir().mkpath(folder));
+        EInvoiceExport exporter(home.dataDir());
+        QVERIFY(exporter.setFolder(folder));
+        InvoiceData refused = acceptedInvoice(3);
+        refused.customer.insert(PIVA, QStringLiteral("09876543210"));
+        const QList<InvoiceData> year = {acceptedInvoice(1), acceptedInvoice(2, QStringLiteral("DOCUMENTO DI TRASPORTO")),
+                                         refused, acceptedInvoice(4, QStringLiteral("NOTA DI CREDITO"))};
+        QList<int> steps;
+        const QString zipPath = home.path() + QStringLiteral("/fatture-2026.zip");
+        const EInvoiceExport::Outcome outcome = exporter.exportYear(year, zipPath, [&](int done, int total) {
+            steps << done * 10 + total;
+            return true;
+        });
+        QCOMPARE(outcome.filePath, zipPath);
+        QCOMPARE(outcome.documents, 2);
+        QCOMPARE(outcome.failures.size(), 1);
+        QVERIFY2(outcome.failures.first().startsWith(QStringLiteral("FATTURA N. 3 del 06/12/2026: ")),
+                 qPrintable(outcome.failures.first()));
+        QCOMPARE(steps, (QList<int>{13, 23, 33}));
+
+        QProcess unzip;
+        unzip.start(QStringLiteral("unzip"), {QStringLiteral("-Z1"), zipPath});
+        QVERIFY(unzip.waitForFinished());
+        QCOMPARE(QString::fromUtf8(unzip.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts),
+                 (QStringList{QStringLiteral("IT01234567897_00001.xml"), QStringLiteral("IT01234567897_00003.xml")}));
+        QCOMPARE(QFileInfo(exporter.exportDocument(acceptedInvoice(5)).filePath).fileName(),
+                 QStringLiteral("IT01234567897_00004.xml"));
+
+        const EInvoiceExport::Outcome stopped =
+            exporter.exportYear(year, home.path() + QStringLiteral("/stopped.zip"), [](int, int) { return false; });
+        QVERIFY(!stopped.written());
+        QVERIFY(!QFile::exists(home.path() + QStringLiteral("/stopped.zip")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEInvoiceExport)
+#include "tst_einvoiceexport.moc"
