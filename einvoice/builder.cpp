@@ -212,7 +212,7 @@ private:
             }
         }
         if (text.size() > maxLength)
-            refuse(who, QStringLiteral("%1 supera i %2 caratteri ammessi").arg(what).arg(maxLength));
+            refuse(who, QStringLiteral("%1 supera il limite di %2 caratteri").arg(what).arg(maxLength));
         return text;
     }
 
