@@ -9,6 +9,7 @@ packages=(
     qt6-translations-l10n                # Qt's own buttons and dialogs in Italian
     libgl-dev                            # needed by Qt 6 Gui's CMake files
     libzip-dev pkgconf                   # backup archives
+    libxml2-dev libxml2-utils            # the electronic invoice's schema check; xmllint for its tests
     zip unzip                            # the backup tests make and check archives with them
     xvfb xauth                           # a display for running the window without a desktop
     fonts-liberation fonts-dejavu-core   # fonts with the metrics of the printed page
