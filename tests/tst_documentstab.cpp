@@ -35,6 +35,23 @@ InvoiceData document(const QString& type, int number, const QDate& date, const Q
     return data;
 }
 
+// A document the exchange system accepts: both parties complete, one row, totals that agree.
+InvoiceData eInvoiceDocument(const QString& type, int number, const QString& recipient = QStringLiteral("ABC1234"))
+{
+    InvoiceData data = document(type, number, QDate(year, 2, 3));
+    data.company = {{RAGIONE_S, "ACME SRL"}, {PIVA, "12345678903"}, {FISCAL_CODE, "12345678903"},
+                    {ADDRESS, "VIA GARIBALDI 2"}, {CAP, "50100"}, {LOCALITY, "FIRENZE"}, {CITY, "FI"},
+                    {NAZIONE, "ITALIA"}, {REGIME_FISCALE, "RF01"}};
+    data.customer.insert({{PIVA, "01234567897"}, {ADDRESS, "VIA ROMA 1"}, {CAP, "00100"}, {LOCALITY, "ROMA"},
+                          {CITY, "RM"}, {NAZIONE, "ITALIA"}, {CODICE_DESTINATARIO, recipient}});
+    data.rows.first().insert({{LineItemKey::code, "T1"}, {LineItemKey::um, "PZ"}, {LineItemKey::sconto, "0"},
+                              {LineItemKey::total_amount, "100.00"}, {LineItemKey::c_iva, "22.00"}});
+    data.totaleMerci = 100;
+    data.payment = QStringLiteral("CONTANTI");
+    data.modalitaPagamento = QStringLiteral("MP01");
+    return data;
+}
+
 DocumentRegister& documents()
 {
     return *ModelFacade::instance()->documentRegister();
@@ -328,6 +345,76 @@ private Q_SLOTS:
             QCOMPARE(proposed, button == "reprintDocumentButton" ? QString() : QStringLiteral("FATTURA_%1_42_ROSSI SRL.pdf").arg(year));
             QVERIFY(driver->boxes().isEmpty());
         }
+    }
+
+    // ESPORTA FATTURA ELETTRONICA asks the folder once, then writes there what the exchange
+    // system accepts, or lists what stops it; a transport document has none.
+    void eInvoice_writtenIntoTheChosenFolder_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("recipient");
+        QTest::addColumn<QString>("shown"); // the box's text; empty: the button is disabled
+        const QString written = QStringLiteral("Fattura elettronica scritta.");
+        QTest::newRow("from the register") << "eInvoiceDocumentButton" << "FATTURA" << "ABC1234" << written;
+        QTest::newRow("issued document shown") << "eInvoiceButton" << "NOTA DI DEBITO" << "ABC1234" << written;
+        QTest::newRow("no recipient code") << "eInvoiceDocumentButton" << "FATTURA" << ""
+                                           << QStringLiteral("La fattura elettronica di FATTURA N. 5 del 03/02/%1 "
+                                                             "non è stata scritta.").arg(year);
+        QTest::newRow("transport document") << "eInvoiceDocumentButton" << "DOCUMENTO DI TRASPORTO" << "ABC1234" << "";
+    }
+    void eInvoice_writtenIntoTheChosenFolder()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, type);
+        QFETCH(QString, recipient);
+        QFETCH(QString, shown);
+        issue(eInvoiceDocument(type, 5, recipient));
+        const QString folder = driver->home().path() + "/sdi";
+        QDir().mkpath(folder);
+        int asked = 0;
+        Questions::setFileChooser([&](QFileDialog&) { ++asked; return folder; });
+        selectListed(0);
+        if (button == "eInvoiceButton")
+            click("openDocumentButton");
+        QCOMPARE(driver->find<QPushButton>(button)->isEnabled(), !shown.isEmpty());
+        if (shown.isEmpty())
+            return;
+        for (int time = 0; time < 2; ++time)
+            click(button);
+        QCOMPARE(asked, 1);
+        QCOMPARE(boxTexts(), QStringList(2, shown));
+        const QStringList files = QDir(folder).entryList(QDir::Files);
+        QCOMPARE(files.size(), shown == "Fattura elettronica scritta." ? 2 : 0);
+        const QString summary = driver->boxes().first().informativeText;
+        if (files.isEmpty()) {
+            QVERIFY2(summary.contains("CODICE DESTINATARIO"), qPrintable(summary));
+            return;
+        }
+        QVERIFY2(summary.contains("ROSSI SRL") && summary.contains("122,00") && summary.contains("File: " + files.first()),
+                 qPrintable(summary));
+        QVERIFY(files.first().startsWith("IT12345678903_"));
+    }
+
+    // The year's electronic invoices in one zip, with the documents left out and why.
+    void eInvoice_yearIntoOneZip()
+    {
+        issue(eInvoiceDocument("FATTURA", 1));
+        issue(eInvoiceDocument("FATTURA", 2, QString()));
+        issue(eInvoiceDocument("DOCUMENTO DI TRASPORTO", 1));
+        const QString zip = driver->home().path() + "/anno.zip";
+        Questions::setFileChooser([&](QFileDialog&) { return zip; });
+        driver->find<QTabWidget>("mainTab")->setCurrentIndex(3);
+        driver->find<QComboBox>("documentYearCombo")->setCurrentText("TUTTI");
+        QVERIFY(!driver->find<QPushButton>("yearEInvoicesButton")->isEnabled());
+        driver->find<QComboBox>("documentYearCombo")->setCurrentText(QString::number(year));
+        click("yearEInvoicesButton");
+        QVERIFY(QFile::exists(zip));
+        QCOMPARE(boxTexts(), QStringList{QStringLiteral("Fatture elettroniche dell'anno %1 esportate: 1 in %2.")
+                                             .arg(year).arg(QDir::toNativeSeparators(zip))});
+        const QString refused = driver->boxes().first().informativeText;
+        QVERIFY2(refused.contains("N. 2") && refused.contains("CODICE DESTINATARIO") && !refused.contains("TRASPORTO"),
+                 qPrintable(refused));
     }
 
     // The document being typed comes back after a restart; RESET and issuing discard it.

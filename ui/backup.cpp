@@ -3,13 +3,11 @@
 
 #include "modelfacade.h"
 #include "questions.h"
+#include "workprogress.h"
 
 #include <QCoreApplication>
 #include <QDebug>
 #include <QFileDialog>
-#include <QFutureWatcher>
-#include <QProgressDialog>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <functional>
 
@@ -25,41 +23,6 @@ QString chooseArchive(QFileDialog::AcceptMode mode)
     return Questions::chooseFile(dialog);
 }
 
-// Runs the backup work on a worker thread behind a modal progress dialog, so that the
-// window keeps painting, and returns its result.
-// `ending` is set when the program is asked to end: the dialog then cannot be shown again,
-// and the work is waited for.
-Backup::Result runWithProgress(const QString& label, const bool& ending,
-                               const std::function<Backup::Result(const Backup::Progress&)>& work)
-{
-    QProgressDialog dialog;
-    dialog.setLabelText(label);
-    dialog.setCancelButton(nullptr); // half a restore is never left behind, so there is nothing to cancel
-    dialog.setAutoReset(false);
-    dialog.setAutoClose(false);
-    dialog.setMinimumDuration(0);
-    dialog.setRange(0, 0); // busy, until the number of records is known
-    QFutureWatcher<Backup::Result> watcher;
-    QObject::connect(&watcher, &QFutureWatcherBase::progressRangeChanged, &dialog, &QProgressDialog::setRange);
-    QObject::connect(&watcher, &QFutureWatcherBase::progressValueChanged, &dialog, &QProgressDialog::setValue);
-    QObject::connect(&watcher, &QFutureWatcherBase::finished, &dialog, &QDialog::accept);
-    watcher.setFuture(QtConcurrent::run([work](QPromise<Backup::Result>& promise) {
-        qint64 range = -1;
-        promise.addResult(work([&promise, &range](qint64 done, qint64 total) {
-            if (total != range)
-                promise.setProgressRange(0, int(total));
-            range = total;
-            promise.setProgressValue(int(done));
-        }));
-    }));
-    // Shown at least once, even for work that ends at once, so that it always looks the
-    // same; it closes when the work ends, and closed earlier with Esc, it comes back.
-    do
-        Questions::runDialog(dialog);
-    while (!watcher.future().isFinished() && !ending);
-    return watcher.future().result();
-}
-
 } // namespace
 
 void MyClass::exportData()
@@ -70,7 +33,7 @@ void MyClass::exportData()
         return;
     // the archive holds what is on screen now, or says what it lacks
     const bool saved = ModelFacade::instance()->savePersistentData();
-    const int result = runWithProgress(QStringLiteral("Esportazione dei dati in corso..."), terminationRequested, [archive](const Backup::Progress& progress) {
+    const int result = runWithProgress<Backup::Result>(QStringLiteral("Esportazione dei dati in corso..."), terminationRequested, [archive](const Backup::Progress& progress) {
                            return ModelFacade::exportData(archive, progress);
                        }).code;
 
@@ -102,7 +65,7 @@ void MyClass::importData()
     const QString archive = chooseArchive(QFileDialog::AcceptOpen);
     if (archive.isEmpty())
         return;
-    const Backup::Result result = runWithProgress(QStringLiteral("Ripristino dei dati in corso..."), terminationRequested, [archive](const Backup::Progress& progress) {
+    const Backup::Result result = runWithProgress<Backup::Result>(QStringLiteral("Ripristino dei dati in corso..."), terminationRequested, [archive](const Backup::Progress& progress) {
         return ModelFacade::importData(archive, progress);
     });
     if (result.code != 0) {

@@ -86,6 +86,9 @@ void MyClass::handleDocumentChosen(DocumentsTab::Action action, const InvoiceDat
     case DocumentsTab::Action::ExportPdf:
         exportDocumentPdf(document, true);
         return;
+    case DocumentsTab::Action::ExportEInvoice:
+        exportDocumentEInvoice(document);
+        return;
     case DocumentsTab::Action::Duplicate:
     case DocumentsTab::Action::CreditNote: {
         if (!mayReplaceDraft())

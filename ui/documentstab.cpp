@@ -2,6 +2,7 @@
 
 #include "amounttext.h"
 #include "documentlistmodel.h"
+#include "einvoiceexport.h"
 #include "questions.h"
 
 #include <QComboBox>
@@ -28,6 +29,8 @@ const ActionButton actionButtons[] = {
     {DocumentsTab::Action::Open, "openDocumentButton", "APRI", "Mostra il documento nella scheda della fattura, in sola lettura"},
     {DocumentsTab::Action::Reprint, "reprintDocumentButton", "RISTAMPA", "Stampa di nuovo il documento, con lo stesso numero"},
     {DocumentsTab::Action::ExportPdf, "exportDocumentButton", "ESPORTA PDF", "Salva il documento in un file PDF"},
+    {DocumentsTab::Action::ExportEInvoice, "eInvoiceDocumentButton", "ESPORTA FATTURA ELETTRONICA",
+     "Scrive il file XML della fattura elettronica del documento"},
     {DocumentsTab::Action::Duplicate, "duplicateDocumentButton", "DUPLICA", "Un nuovo documento con gli stessi dati, da emettere"},
     {DocumentsTab::Action::CreditNote, "creditNoteButton", "NOTA DI CREDITO",
      "Una nota di credito con lo stesso cliente e le stesse righe della fattura"},
@@ -41,6 +44,7 @@ DocumentsTab::DocumentsTab(DocumentRegister& documents, QWidget* parent)
     : QWidget(parent),
       documents(documents),
       yearCombo(new QComboBox(this)),
+      yearExportButton(new QPushButton(QStringLiteral("Esporta fatture elettroniche dell'anno..."), this)),
       searchEdit(new QLineEdit(this)),
       table(new QTableView(this)),
       rows(new DocumentListModel(this))
@@ -61,6 +65,10 @@ DocumentsTab::DocumentsTab(DocumentRegister& documents, QWidget* parent)
     auto* filters = new QHBoxLayout;
     filters->addWidget(new QLabel(QStringLiteral("ANNO"), this));
     filters->addWidget(yearCombo);
+    yearExportButton->setObjectName(QStringLiteral("yearEInvoicesButton"));
+    yearExportButton->setToolTip(QStringLiteral("Le fatture elettroniche dei documenti dell'anno in un archivio zip, "
+                                                "per il commercialista"));
+    filters->addWidget(yearExportButton);
     filters->addSpacing(20);
     filters->addWidget(new QLabel(QStringLiteral("CERCA"), this));
     filters->addWidget(searchEdit, 1);
@@ -82,6 +90,8 @@ DocumentsTab::DocumentsTab(DocumentRegister& documents, QWidget* parent)
     layout->addLayout(actions);
 
     connect(yearCombo, &QComboBox::currentIndexChanged, this, &DocumentsTab::showDocuments);
+    connect(yearExportButton, &QPushButton::clicked, this,
+            [this] { Q_EMIT yearExportRequested(yearCombo->currentData().toInt()); });
     connect(searchEdit, &QLineEdit::textChanged, this, &DocumentsTab::showDocuments);
     connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, this, &DocumentsTab::updateButtons);
     connect(rows, &QAbstractItemModel::modelReset, this, &DocumentsTab::updateButtons);
@@ -145,7 +155,9 @@ void DocumentsTab::updateButtons()
     const bool readable = entry && entry->readable;
     const QString invoices = DocumentRegister::sequenceOf(QStringLiteral("FATTURA"));
     for (const auto& [action, button] : std::as_const(buttons))
-        button->setEnabled(readable && (action != Action::CreditNote || entry->sequence == invoices));
+        button->setEnabled(readable && (action != Action::CreditNote || entry->sequence == invoices)
+                           && (action != Action::ExportEInvoice || EInvoiceExport::exportable(entry->docType)));
+    yearExportButton->setEnabled(yearCombo->currentData().toInt() != allYears);
 }
 
 void DocumentsTab::act(Action action)

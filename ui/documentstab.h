@@ -19,7 +19,7 @@ class DocumentsTab final : public QWidget
     Q_OBJECT
 
 public:
-    enum class Action { Open, Reprint, ExportPdf, Duplicate, CreditNote };
+    enum class Action { Open, Reprint, ExportPdf, ExportEInvoice, Duplicate, CreditNote };
     Q_ENUM(Action)
 
     DocumentsTab(DocumentRegister& documents, QWidget* parent = nullptr);
@@ -32,6 +32,8 @@ public:
 
 Q_SIGNALS:
     void documentChosen(DocumentsTab::Action action, const InvoiceData& document);
+    // The electronic invoices of the year shown, for the accountant.
+    void yearExportRequested(int year);
 
 private:
     void showDocuments();
@@ -41,6 +43,7 @@ private:
 
     DocumentRegister& documents;
     QComboBox* const yearCombo;
+    QPushButton* const yearExportButton;
     QLineEdit* const searchEdit;
     QTableView* const table;
     DocumentListModel* const rows;

@@ -9,6 +9,7 @@
 #include "amounttext.h"
 #include "companykeys.h"
 #include "documentregister.h"
+#include "einvoiceexport.h"
 #include "lineitem.h"
 #include "modelfacade.h"
 #include "numbertext.h"
@@ -281,6 +282,8 @@ void MyClass::setInvoiceReadOnly(bool readOnly)
     if (!readOnly)
         setPaymentWidgetsEnabled(ModelFacade::instance()->hasInvoiceCustomer());
     readOnlyBanner->setVisible(readOnly);
+    // only an issued document has the number and date its electronic invoice carries
+    form->eInvoiceButton->setEnabled(readOnly && issuedShown && EInvoiceExport::exportable(issuedShown->docType));
 }
 
 void MyClass::setScontoF()

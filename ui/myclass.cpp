@@ -79,6 +79,7 @@ MyClass::MyClass(QWidget* parent, Qt::WindowFlags flags)
     buildCustomerFormTables();
 
     form->editSearchCustomerButton->setEnabled(false);
+    form->eInvoiceButton->setEnabled(false); // until an issued document is shown
     showAddGroup(false);
 
     trasportoForm->setupUi(dlgTrasporto.get());
@@ -136,6 +137,8 @@ void MyClass::connectModel()
     connect(model, &ModelFacade::selectedCustomerChanged, this, &MyClass::scheduleDraftSave);
     connect(documentsTab, &DocumentsTab::documentChosen, this, &MyClass::handleDocumentChosen);
     connect(form->exportPdfButton, &QPushButton::clicked, this, &MyClass::exportPdf);
+    connect(form->eInvoiceButton, &QPushButton::clicked, this, &MyClass::exportEInvoice);
+    connect(documentsTab, &DocumentsTab::yearExportRequested, this, &MyClass::exportYearEInvoices);
 
     connect(form->actionPreview, &QAction::triggered, this, &MyClass::openPreview);
     connect(form->actionReset, &QAction::triggered, this, &MyClass::handleResetAction);

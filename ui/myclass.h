@@ -69,6 +69,10 @@ public Q_SLOTS:
     // Issued documents and the draft
     void exportPdf();
     void handleDocumentChosen(DocumentsTab::Action action, const InvoiceData& document);
+    // The issued document shown, as an electronic invoice.
+    void exportEInvoice();
+    // The electronic invoices of a year's documents into one zip.
+    void exportYearEInvoices(int year);
 
     // Invoice tab
     void setNumFattura();
@@ -171,6 +175,7 @@ private:
     bool recordBeforePrinting(const InvoiceData& document);
     void printOnPrinter(const InvoiceData& document, bool issued);
     void exportDocumentPdf(const InvoiceData& document, bool issued);
+    void exportDocumentEInvoice(const InvoiceData& document);
 
     // Customer tabs
     void setupCustomerSearchColumns();
