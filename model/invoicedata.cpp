@@ -1,5 +1,7 @@
 #include "invoicedata.h"
 
+#include "companykeys.h"
+
 #include <QLocale>
 
 #include <algorithm>
@@ -315,6 +317,16 @@ std::optional<InvoiceData> InvoiceData::fromFields(const FieldMap& fields, QStri
         return std::nullopt;
     }
     return data;
+}
+
+double InvoiceData::merciNette() const
+{
+    return std::max(0.0, totaleMerci - importoSconto);
+}
+
+bool InvoiceData::speseImponibili() const
+{
+    return company.value(IVA_SPESE) == QLatin1String("1");
 }
 
 bool InvoiceData::operator==(const InvoiceData& other) const
