@@ -283,8 +283,19 @@ void Invoice::setCompanySettings(const QMap<QString, QString>& company)
     updateTotale();
 }
 
+const QStringList& Invoice::companySettingKeys()
+{
+    static const QStringList keys = {IVA_SPESE, NATURA_SPESE, RIFERIMENTO_SPESE, BOLLO_A_CARICO, MODALITA_RIMESSA};
+    return keys;
+}
+
 void Invoice::takeCompanySettings(const QMap<QString, QString>& company)
 {
+    companySettings.clear();
+    for (const QString& key : companySettingKeys()) {
+        if (!company.value(key).isEmpty())
+            companySettings.insert(key, company.value(key));
+    }
     const QString on = QStringLiteral("1");
     ivaSpese = company.value(IVA_SPESE) == on;
     naturaSpese = company.value(NATURA_SPESE);

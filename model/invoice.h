@@ -44,6 +44,9 @@ public:
     // The own company's settings that enter the totals and the payment: IVA_SPESE,
     // NATURA_SPESE, BOLLO_A_CARICO and MODALITA_RIMESSA of its field map.
     void setCompanySettings(const QMap<QString, QString>& company);
+    // Those settings as the totals use them, RIFERIMENTO_SPESE with them; absent when off or empty.
+    QMap<QString, QString> getCompanySettings() const { return companySettings; }
+    static const QStringList& companySettingKeys();
     void setScontoF(const QString& text);
     // Costs and parcel data: false when the text is no number (the value is kept then).
     bool setTrasporto(const QString& text);
@@ -162,6 +165,7 @@ private:
     QString naturaSpese;
     bool bolloACarico = false;
     QString modalitaRimessa;
+    QMap<QString, QString> companySettings;
     QDate fDate = QDate::currentDate();
     QString payment;
     QList<Scadenza> scadenze;

@@ -408,6 +408,13 @@ InvoiceData ModelFacade::currentDocument() const
     }
     if (ownCompany)
         document.company = *ownCompany->fields();
+    if (invoice) {
+        // the settings the totals were computed with, which are a shown document's own
+        const FieldMap settings = invoice->getCompanySettings();
+        for (const QString& key : Invoice::companySettingKeys())
+            document.company.remove(key);
+        document.company.insert(settings);
+    }
     if (preferences)
         document.transport = *preferences->fields();
     document.transport.insert(FORO_FIELD, getForo());

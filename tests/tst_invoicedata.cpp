@@ -29,7 +29,7 @@ InvoiceData sampleDocument()
     d.linkedNumber = 17;
     d.linkedDate = QDate(2026, 11, 30);
     d.customer = {{CODE, "C00007"}, {RAGIONE_S, "CAFFÈ ROSSI SRL"}, {PIVA, "01234567890"}};
-    d.company = {{CODE, "AZ0001"}, {RAGIONE_S, "QUILL SNC"}, {LOCALITY, "FORLÌ"}};
+    d.company = {{CODE, "AZ0001"}, {RAGIONE_S, "QUILL SNC"}, {LOCALITY, "FORLÌ"}, {IVA_SPESE, "1"}};
     d.transport = {{"PORTO_FIELD", "FRANCO"}, {"FORO_FIELD", "FORLÌ"}};
     d.rows = {{{LineItemKey::code, "A1"}, {LineItemKey::description, "VITI"}, {LineItemKey::um, "KG"},
                {LineItemKey::amount, "1.25"}, {LineItemKey::prize, "0.0125"}, {LineItemKey::sconto, "0.00"},
@@ -52,7 +52,7 @@ InvoiceData sampleDocument()
     d.scadenze = {{QDate(2027, 1, 31), "PRIMA RATA"}, {QDate(2027, 2, 28), ""}};
     d.importiScadenze = {5000, 5560.72};
     d.totaleMerci = 11106.02;
-    d.totalImp = 10550.72;
+    d.totalImp = 10560.72; // the transport taxed with the goods
     d.totale = 10560.72;
     return d;
 }
@@ -121,7 +121,7 @@ private Q_SLOTS:
         QTest::newRow("due date amount missing") << remove("SCADENZA002.AMOUNT") << false;
         QTest::newRow("older document without the e-invoice keys")
             << Change([](FieldMap& f) {
-                   for (const char* key : {"NATURA", "RIFERIMENTO_NORMATIVO", "BOLLO", "MODALITA_PAGAMENTO",
+                   for (const char* key : {"COMPANY.IVA_SPESE", "NATURA", "RIFERIMENTO_NORMATIVO", "BOLLO", "MODALITA_PAGAMENTO",
                                            "SCADENZA001.AMOUNT", "SCADENZA002.AMOUNT"})
                        f.remove(key);
                })
@@ -142,7 +142,8 @@ private Q_SLOTS:
     }
 
     // Opened again in the invoice tab, a document shows the same rows, costs, payment and
-    // totals, whatever the VAT rate of the preferences; its customer is the registered one.
+    // totals, whatever the VAT rate of the preferences and the company's settings today;
+    // its customer is the registered one.
     void loadDocument_thenCurrentDocument_sameDocument()
     {
         const ModelHome home;
@@ -154,6 +155,7 @@ private Q_SLOTS:
         facade->setIva("10");
         facade->loadDocument(document);
         InvoiceData shown = facade->currentDocument();
+        QCOMPARE(shown.company.value(IVA_SPESE), "1");
         shown.company = document.company;
         shown.transport = document.transport;
         QCOMPARE(shown.toFields(), document.toFields());
