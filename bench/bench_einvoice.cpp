@@ -1,7 +1,14 @@
-// Building and checking the electronic invoice of one 20-row document, against the target of
-// 50 ms, with parsing the same bytes into a DOM as the probe in the same run.
+// The electronic invoice at the speed the user waits for:
+//   - building and checking one 20-row document, against the target of 50 ms, with parsing
+//     the same bytes into a DOM as the probe in the same run;
+//   - the accountant's export of a year of 5,000 issued documents into one zip, read from the
+//     register, against the target of 30 s, with reading and zipping the same record files
+//     as they are as the probe.
 #include "benchsupport.h"
+#include "documentregister.h"
 #include "einvoice.h"
+#include "einvoiceexport.h"
+#include "zipwriter.h"
 #include "lineitem.h"
 
 #include <QCoreApplication>
@@ -43,6 +50,46 @@ InvoiceData twentyRows()
     return d;
 }
 
+// Issues `count` documents of one year, then exports them all; prints the figures and
+// returns the export's milliseconds.
+double yearExport(InvoiceData document, int count = 5000)
+{
+    BenchHome home;
+    DocumentRegister issuing;
+    issuing.load();
+    for (int number = 1; number <= count; ++number) {
+        document.number = number;
+        issuing.issue(document);
+    }
+    const QString zipPath = QDir(dataDirPath()).filePath(QStringLiteral("../fatture.zip"));
+    const double exported = millisecondsOf([&] {
+        DocumentRegister reg;
+        reg.load();
+        QList<InvoiceData> documents;
+        for (const DocumentRegister::Entry& entry : reg.entries(document.date.year()))
+            documents << *reg.open(entry.id);
+        const EInvoiceExport::Outcome outcome = EInvoiceExport(dataDirPath()).exportYear(documents, zipPath);
+        if (outcome.documents != count)
+            std::fprintf(stderr, "only %d of %d exported: %s\n", outcome.documents, count,
+                         qPrintable(outcome.failures.value(0, outcome.reason)));
+    });
+    const double probe = millisecondsOf([&] {
+        ZipWriter zip;
+        for (const QString& name : QDir(dataDirPath()).entryList({QStringLiteral("document_*")})) {
+            QFile file(QDir(dataDirPath()).filePath(name));
+            file.open(QIODevice::ReadOnly);
+            zip.add(name, file.readAll(), QDateTime::currentDateTime());
+        }
+        QFile out(zipPath + QStringLiteral(".probe"));
+        out.open(QIODevice::WriteOnly);
+        out.write(zip.finish());
+    });
+    std::printf("a year of %d documents into one zip: %.0f ms (target 30000 ms); probe zipping the record "
+                "files: %.0f ms; ratio %.1f\n",
+                count, exported, probe, exported / probe);
+    return exported;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -70,5 +117,6 @@ int main(int argc, char* argv[])
     std::printf("build + schema + rules, 20 rows: %.2f ms (target 50 ms); probe DOM parse of the file: %.3f ms; "
                 "ratio %.1f\n",
                 c.measured, c.probe, c.ratio);
-    return c.measured < 50 ? 0 : 1;
+    const double year = yearExport(document);
+    return c.measured < 50 && year < 30000 ? 0 : 1;
 }

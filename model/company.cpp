@@ -1,9 +1,11 @@
 #include "company.h"
 
 #include "companykeys.h"
+#include "fiscalcodes.h"
 #include "paymentmodes.h"
 #include "searchtext.h"
 
+#include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
@@ -30,13 +32,65 @@ const QStringList& requiredFields()
     return required;
 }
 
+// A person is named by first and last name besides the name printed.
+const QStringList& personFields()
+{
+    static const QStringList required = {NOME, COGNOME};
+    return required;
+}
+
+const QString flagOn = QStringLiteral("1");
+
+bool matches(const char* pattern, const QString& value)
+{
+    return QRegularExpression(QRegularExpression::anchoredPattern(QLatin1String(pattern))).match(value).hasMatch();
+}
+
+bool isListed(const QList<FiscalCodes::Code>& codes, const QString& value)
+{
+    return std::any_of(codes.cbegin(), codes.cend(), [&value](const FiscalCodes::Code& c) { return c.code == value; });
+}
+
+// The values the electronic invoice takes only in its own form; empty is always allowed,
+// since a record written before these keys existed lacks them.
+bool isWellFormed(const QString& key, const QString& value)
+{
+    if (value.isEmpty())
+        return true;
+    if (key == CODICE_DESTINATARIO)
+        return matches("[A-Z0-9]{7}", value);
+    if (key == PEC)
+        return matches("[^@\\s]+@[^@\\s]+\\.[^@\\s]+", value);
+    if (key == REGIME_FISCALE)
+        return isListed(FiscalCodes::regimiFiscali(), value);
+    if (key == REA_UFFICIO)
+        return matches("[A-Z]{2}", value);
+    if (key == PERSONA_FISICA || key == IVA_SPESE || key == BOLLO_A_CARICO)
+        return value == flagOn;
+    if (key == NATURA_SPESE)
+        return FiscalCodes::isNatura(value);
+    if (key == MODALITA_RIMESSA)
+        return isListed(FiscalCodes::modalitaPagamento(), value);
+    return true;
+}
+
+// Codes are kept in capitals, however they were typed.
+bool isCode(const QString& key)
+{
+    return key == CODICE_DESTINATARIO || key == REGIME_FISCALE || key == REA_UFFICIO || key == NATURA_SPESE
+        || key == MODALITA_RIMESSA;
+}
+
 // The one text of each known key.
 const QString& sharedKey(const QString& key)
 {
-    static const QSet<QString> keys = {CODE,     RAGIONE_S, PIVA, ADDRESS, FISCAL_CODE, CAP,      CITY,
-                                       LOCALITY, TELEPHONE, FAX,  MOBILE_PHONE, EMAIL,  WEBSITE,  NOTE,
-                                       ABI,      CAB,       IBAN, FILIALE, NR_IMPRESE,  NAZIONE,  CAP2,
-                                       CITY2,    VIA2,      LOC2, NAZIONE2};
+    static const QSet<QString> keys = {
+        CODE,       RAGIONE_S,    PIVA,      ADDRESS,     FISCAL_CODE,         CAP,         CITY,
+        LOCALITY,   TELEPHONE,    FAX,       MOBILE_PHONE, EMAIL,              WEBSITE,     NOTE,
+        ABI,        CAB,          IBAN,      FILIALE,     NR_IMPRESE,          NAZIONE,     CAP2,
+        CITY2,      VIA2,         LOC2,      NAZIONE2,    CODICE_DESTINATARIO, PEC,         PERSONA_FISICA,
+        NOME,       COGNOME,      REGIME_FISCALE, REA_UFFICIO, REA_NUMERO,     IVA_SPESE,   NATURA_SPESE,
+        RIFERIMENTO_SPESE, BOLLO_A_CARICO, MODALITA_RIMESSA};
     const auto found = keys.constFind(key);
     return found != keys.cend() ? *found : key;
 }
@@ -69,11 +123,20 @@ bool Company::isFilled(const QString& key) const
     return getField(key).size() >= minRequiredLength;
 }
 
+bool Company::isPerson() const
+{
+    return getField(PERSONA_FISICA) == flagOn;
+}
+
 int Company::checkField(const QString& key, const QString& value) const
 {
+    const QString given = isCode(key) ? value.toUpper() : value;
+    if (!isWellFormed(key, given))
+        return Refused;
     if (hasChoiceValue(key))
         return Accepted;
-    if (requiredFields().contains(key) && value.size() < minRequiredLength)
+    const bool required = requiredFields().contains(key) || (isPerson() && personFields().contains(key));
+    if (required && value.size() < minRequiredLength)
         return Refused;
     return Accepted;
 }
@@ -82,7 +145,7 @@ int Company::setField(const QString& key, const QString& value, bool* changed)
 {
     const int result = checkField(key, value);
     // A refused value is not kept: the field reads empty until a valid one comes.
-    const QString stored = result == Accepted ? value : QString();
+    const QString stored = result == Accepted ? (isCode(key) ? value.toUpper() : value) : QString();
     if (result != Accepted || getField(key) != stored) {
         fields()->insert(key, stored);
         if (changed)
@@ -99,6 +162,9 @@ bool Company::checkRequiredFields() const
         if (!hasChoiceValue(key))
             return false;
     }
+    if (isPerson())
+        return std::all_of(personFields().cbegin(), personFields().cend(),
+                           [this](const QString& key) { return isFilled(key); });
     return true;
 }
 

@@ -66,6 +66,8 @@ private:
     };
 
     bool isFilled(const QString& key) const;
+    // PERSONA_FISICA: a person, who needs NOME and COGNOME.
+    bool isPerson() const;
     const QString& folded(const QString& key, Folded& cache) const;
 
     std::unique_ptr<FieldMap> savedFields;

@@ -1,6 +1,9 @@
 #include "invoice.h"
 
+#include "amounttext.h"
 #include "company.h"
+#include "companykeys.h"
+#include "fiscalcodes.h"
 #include "lineitem.h"
 #include "numbertext.h"
 #include "paymentmodes.h"
@@ -9,7 +12,18 @@
 #include <QLocale>
 #include <QSignalBlocker>
 
+#include <cmath>
+
 namespace {
+
+// The stamp duty is due when the untaxed amounts that bear it exceed 77,47 euro.
+constexpr qint64 stampThresholdCents = 7747;
+constexpr double stampDuty = 2.00;
+
+qint64 cents(double amount)
+{
+    return std::llround(roundedToCents(amount) * 100);
+}
 
 // Line identifiers are never reused during a run, not even after a reset, so that a row
 // of a dropped invoice can never be mistaken for a row of the new one.
@@ -103,6 +117,9 @@ void Invoice::setScontoF(const QString& text)
 bool Invoice::setCostAndRecompute(double* member, const QString& text)
 {
     const bool converted = setCost(member, text);
+    // a cost is money: kept in cents, as printed and exported
+    if (member == &trasporto || member == &varie || member == &imballo || member == &speseBancarie)
+        *member = roundedToCents(*member);
     Q_EMIT invoiceChanged();
     updateTotale();
     return converted;
@@ -188,20 +205,38 @@ QMap<QString, QString>* Invoice::getCustomerFields() const
 
 void Invoice::updateTotale()
 {
+    computeTotals();
+    Q_EMIT invoiceAmountChanged();
+}
+
+void Invoice::computeTotals()
+{
+    // Every amount is rounded to the cent where it arises and the totals add those cents,
+    // so the page, the stored document and the e-invoice agree to the cent.
     totaleMerci = 0;
     for (const LineItem* item : std::as_const(lineItems))
         totaleMerci += item->getTotalAmount();
-    totaleImponibile = totaleMerci;
+    totaleMerci = roundedToCents(totaleMerci);
     // the invoice discount multiplies first, then divides
-    importoSconto = std::max(0.0, totaleImponibile * scontoF / 100);
-    totaleImponibile -= importoSconto;
-    // VAT on the goods only: transport, packing, sundry costs and bank charges carry none
-    totaleIva = totaleImponibile > 0 ? totaleImponibile * ivaRate : 0;
-    totale = totaleImponibile + totaleIva + trasporto + imballo + varie + speseBancarie;
+    importoSconto = roundedToCents(std::max(0.0, totaleMerci * scontoF / 100));
+    const double spese = roundedToCents(trasporto + imballo + varie + speseBancarie);
+    // With VAT on the costs they are taxed at the document's rate; without, they carry none
+    // and are added after the VAT.
+    totaleImponibile = roundedToCents(totaleMerci - importoSconto + (ivaSpese ? spese : 0.0));
+    const double speseEscluse = ivaSpese ? 0.0 : spese;
+    totaleIva = totaleImponibile > 0 ? roundedToCents(totaleImponibile * ivaRate) : 0;
+
+    qint64 stampBase = 0;
+    if (ivaPercent == 0 && FiscalCodes::requiresStamp(natura))
+        stampBase += std::max<qint64>(0, cents(totaleImponibile));
+    if (!ivaSpese && FiscalCodes::requiresStamp(naturaSpese))
+        stampBase += cents(speseEscluse);
+    bollo = stampBase > stampThresholdCents ? stampDuty : 0;
+
+    totale = roundedToCents(totaleImponibile + totaleIva + speseEscluse + (bolloACarico ? bollo : 0.0));
     totaleIva = std::max(0.0, totaleIva);
     totale = std::max(0.0, totale);
     totaleImponibile = std::max(0.0, totaleImponibile);
-    Q_EMIT invoiceAmountChanged();
 }
 
 void Invoice::handleLineItemChanged(int id)
@@ -234,9 +269,80 @@ QMap<QString, QString> Invoice::getPaymentInfo() const
     return customer ? customer->getInfoForPayment(payment) : QMap<QString, QString>();
 }
 
+void Invoice::setNatura(const QString& code, const QString& riferimento)
+{
+    natura = code;
+    riferimentoNormativo = riferimento;
+    Q_EMIT invoiceChanged();
+    updateTotale();
+}
+
+void Invoice::setCompanySettings(const QMap<QString, QString>& company)
+{
+    takeCompanySettings(company);
+    updateTotale();
+}
+
+const QStringList& Invoice::companySettingKeys()
+{
+    static const QStringList keys = {IVA_SPESE, NATURA_SPESE, RIFERIMENTO_SPESE, BOLLO_A_CARICO, MODALITA_RIMESSA};
+    return keys;
+}
+
+void Invoice::takeCompanySettings(const QMap<QString, QString>& company)
+{
+    companySettings.clear();
+    for (const QString& key : companySettingKeys()) {
+        if (!company.value(key).isEmpty())
+            companySettings.insert(key, company.value(key));
+    }
+    const QString on = QStringLiteral("1");
+    ivaSpese = company.value(IVA_SPESE) == on;
+    naturaSpese = company.value(NATURA_SPESE);
+    bolloACarico = company.value(BOLLO_A_CARICO) == on;
+    modalitaRimessa = company.value(MODALITA_RIMESSA);
+}
+
+bool Invoice::setImportoScadenza(int index, double amount)
+{
+    if (index < 0 || index >= importiScadenza.size() || !std::isfinite(amount) || amount < 0)
+        return false;
+    importiScadenza[index] = roundedToCents(amount);
+    Q_EMIT scadenzeChanged();
+    return true;
+}
+
+QList<double> Invoice::getImportiScadenze() const
+{
+    qint64 rest = cents(totale);
+    qsizetype unset = 0;
+    for (const std::optional<double>& amount : importiScadenza) {
+        if (amount)
+            rest -= cents(*amount);
+        else
+            ++unset;
+    }
+    rest = std::max<qint64>(0, rest);
+    QList<double> amounts;
+    qsizetype shared = 0;
+    for (const std::optional<double>& amount : importiScadenza) {
+        if (amount) {
+            amounts.append(*amount);
+            continue;
+        }
+        ++shared;
+        qint64 share = rest / unset;
+        if (shared == unset)
+            share += rest % unset;
+        amounts.append(share / 100.0);
+    }
+    return amounts;
+}
+
 void Invoice::addScadenzaDate(const QDate& date, const QString& note)
 {
     scadenze.append({date, note});
+    importiScadenza.append(std::nullopt);
     Q_EMIT scadenzeChanged();
 }
 
@@ -246,6 +352,7 @@ void Invoice::removeScadenzaDate(const QDate& date, const QString& note)
     for (qsizetype i = scadenze.size() - 1; i >= 0; --i) {
         if (scadenze.at(i).first == date && scadenze.at(i).second == note) {
             scadenze.removeAt(i);
+            importiScadenza.removeAt(i);
             break;
         }
     }
@@ -295,6 +402,16 @@ InvoiceData Invoice::snapshot() const
     data.totalImp = totaleImponibile;
     data.totaleIva = totaleIva;
     data.totale = totale;
+    // nature and legal reference belong to a 0 % rate only
+    if (ivaPercent == 0) {
+        data.natura = natura;
+        data.riferimentoNormativo = riferimentoNormativo;
+    }
+    data.bollo = bollo;
+    data.modalitaPagamento = FiscalCodes::modalitaFor(payment);
+    if (data.modalitaPagamento.isEmpty() && !payment.isEmpty())
+        data.modalitaPagamento = modalitaRimessa;
+    data.importiScadenze = getImportiScadenze();
     return data;
 }
 
@@ -343,6 +460,15 @@ void Invoice::restore(const InvoiceData& document)
     lordoColli = document.lordoColli;
     payment = document.payment;
     scadenze = document.scadenze;
+    importiScadenza = QList<std::optional<double>>(scadenze.size());
+    // a document that has no nature (its rate is not 0) leaves the chosen one in place
+    if (!document.natura.isEmpty()) {
+        natura = document.natura;
+        riferimentoNormativo = document.riferimentoNormativo;
+    }
+    // the document is computed as it was issued: with its company's settings
+    if (!document.company.isEmpty())
+        takeCompanySettings(document.company);
 
     removeAllLineItems();
     for (const InvoiceData::FieldMap& row : document.rows) {
@@ -351,6 +477,12 @@ void Invoice::restore(const InvoiceData& document)
         const QSignalBlocker silent(item);
         for (auto it = row.cbegin(); it != row.cend(); ++it)
             item->setField(it.key(), LineItem::isNumericField(it.key()) ? typedForm(it.value()) : it.value());
+    }
+    computeTotals();
+    // Amounts that are the even split stay unset, and follow the total when it changes.
+    if (document.importiScadenze.size() == scadenze.size() && document.importiScadenze != getImportiScadenze()) {
+        for (qsizetype i = 0; i < scadenze.size(); ++i)
+            importiScadenza[i] = roundedToCents(document.importiScadenze.at(i));
     }
     Q_EMIT invoiceChanged();
     Q_EMIT invoicePaymentChanged();

@@ -9,6 +9,8 @@
 #include <QPair>
 #include <QPointer>
 
+#include <optional>
+
 class Company;
 class LineItem;
 
@@ -36,6 +38,15 @@ public:
     QList<int> lineItemIds() const;
 
     void setIva(int percent);
+    // Why a 0 % rate carries no VAT, and the law that says so; printed and exported only
+    // when the rate is 0.
+    void setNatura(const QString& code, const QString& riferimento);
+    // The own company's settings that enter the totals and the payment: IVA_SPESE,
+    // NATURA_SPESE, BOLLO_A_CARICO and MODALITA_RIMESSA of its field map.
+    void setCompanySettings(const QMap<QString, QString>& company);
+    // Those settings as the totals use them, RIFERIMENTO_SPESE with them; absent when off or empty.
+    QMap<QString, QString> getCompanySettings() const { return companySettings; }
+    static const QStringList& companySettingKeys();
     void setScontoF(const QString& text);
     // Costs and parcel data: false when the text is no number (the value is kept then).
     bool setTrasporto(const QString& text);
@@ -67,6 +78,10 @@ public:
     double getTotaleIva() const { return totaleIva; }
     double getTotale() const { return totale; }
     double getImportoSconto() const { return importoSconto; }
+    // The virtual stamp duty: 2,00 or 0.
+    double getBollo() const { return bollo; }
+    QString getNatura() const { return natura; }
+    QString getRiferimentoNormativo() const { return riferimentoNormativo; }
     double getScontoF() const { return scontoF; }
     double getTrasporto() const { return trasporto; }
     double getVarie() const { return varie; }
@@ -92,6 +107,11 @@ public:
     void addScadenzaDate(const QDate& date, const QString& note);
     void removeScadenzaDate(const QDate& date, const QString& note);
     QList<Scadenza> getScadenze() const { return scadenze; }
+    // The amount due at each due date: the one set for it, or an even share of what the set
+    // ones leave of the total, in cents, the remainder on the last. False for an index out of
+    // range or an amount that is negative or no number.
+    bool setImportoScadenza(int index, double amount);
+    QList<double> getImportiScadenze() const;
 
 public Q_SLOTS:
     void updateTotale();
@@ -107,6 +127,9 @@ Q_SIGNALS:
 
 private:
     bool setCost(double* member, const QString& text);
+    // The taxable amount, what stays out of it, the VAT, the stamp and the total.
+    void computeTotals();
+    void takeCompanySettings(const QMap<QString, QString>& company);
     bool setCostAndRecompute(double* member, const QString& text);
     LineItem* makeLineItem();
     void removeAllLineItems();
@@ -134,7 +157,17 @@ private:
     double pesoColli = 0;
     double colli = 0;
     double speseBancarie = 0;
+    QString natura;
+    QString riferimentoNormativo;
+    double bollo = 0;
+    // own company settings
+    bool ivaSpese = false;
+    QString naturaSpese;
+    bool bolloACarico = false;
+    QString modalitaRimessa;
+    QMap<QString, QString> companySettings;
     QDate fDate = QDate::currentDate();
     QString payment;
     QList<Scadenza> scadenze;
+    QList<std::optional<double>> importiScadenza; // beside scadenze, one per due date
 };

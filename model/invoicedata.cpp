@@ -1,5 +1,7 @@
 #include "invoicedata.h"
 
+#include "companykeys.h"
+
 #include <QLocale>
 
 #include <algorithm>
@@ -21,6 +23,9 @@ const QString iva = QStringLiteral("IVA");
 const QString payment = QStringLiteral("PAYMENT");
 const QString rows = QStringLiteral("ROWS");
 const QString scadenze = QStringLiteral("SCADENZE");
+const QString natura = QStringLiteral("NATURA");
+const QString riferimentoNormativo = QStringLiteral("RIFERIMENTO_NORMATIVO");
+const QString modalitaPagamento = QStringLiteral("MODALITA_PAGAMENTO");
 } // namespace Key
 
 const QString formatVersion = QStringLiteral("1");
@@ -32,6 +37,7 @@ const QString rowPrefix = QStringLiteral("R");
 const QString scadenzaPrefix = QStringLiteral("SCADENZA");
 const QString scadenzaDate = QStringLiteral("DATE");
 const QString scadenzaNote = QStringLiteral("NOTE");
+const QString scadenzaAmount = QStringLiteral("AMOUNT");
 const QString dateFormat = QStringLiteral("yyyy-MM-dd");
 
 // More rows than any document has; a count beyond it is a damaged file, not a document.
@@ -59,6 +65,7 @@ constexpr AmountKey amountKeys[] = {
     {"TOTALE_IMPONIBILE", &InvoiceData::totalImp},
     {"TOTALE_IVA", &InvoiceData::totaleIva},
     {"TOTALE", &InvoiceData::totale},
+    {"BOLLO", &InvoiceData::bollo},
 };
 
 // The shortest text that reads back as the same double: a total stored is the total printed.
@@ -203,13 +210,18 @@ InvoiceData::FieldMap InvoiceData::toFields() const
     fields.insert(Key::iva, QString::number(ivaPercent));
     for (const AmountKey& amount : amountKeys)
         fields.insert(QLatin1String(amount.key), amountText(this->*amount.member));
+    fields.insert(Key::natura, natura);
+    fields.insert(Key::riferimentoNormativo, riferimentoNormativo);
     fields.insert(Key::payment, payment);
+    fields.insert(Key::modalitaPagamento, modalitaPagamento);
     putMap(&fields, paymentPrefix, paymentInfo);
     fields.insert(Key::scadenze, QString::number(scadenze.size()));
     for (qsizetype i = 0; i < scadenze.size(); ++i) {
         const QString prefix = scadenzaPrefix + indexText(i + 1) + QLatin1Char('.');
         fields.insert(prefix + scadenzaDate, dateText(scadenze.at(i).first));
         fields.insert(prefix + scadenzaNote, scadenze.at(i).second);
+        if (importiScadenze.size() == scadenze.size())
+            fields.insert(prefix + scadenzaAmount, amountText(importiScadenze.at(i)));
     }
     return fields;
 }
@@ -240,12 +252,17 @@ std::optional<InvoiceData> InvoiceData::fromFields(const FieldMap& fields, QStri
     for (const AmountKey& amount : amountKeys)
         data.*amount.member = reader.amount(QLatin1String(amount.key));
     data.payment = reader.text(Key::payment);
+    // documents stored before these keys existed read them empty
+    data.natura = reader.text(Key::natura);
+    data.riferimentoNormativo = reader.text(Key::riferimentoNormativo);
+    data.modalitaPagamento = reader.text(Key::modalitaPagamento);
 
     const int rowCount = reader.count(Key::rows);
     const int scadenzaCount = reader.count(Key::scadenze);
     data.rows.resize(rowCount);
     data.scadenze.resize(scadenzaCount);
     QList<int> scadenzaParts(scadenzaCount, 0);
+    QList<std::optional<double>> importi(scadenzaCount);
     for (auto it = fields.cbegin(); it != fields.cend() && reader.problem().isEmpty(); ++it) {
         const QString& key = it.key();
         if (key.startsWith(customerPrefix)) {
@@ -262,12 +279,18 @@ std::optional<InvoiceData> InvoiceData::fromFields(const FieldMap& fields, QStri
             else
                 data.rows[row->first - 1].insert(row->second, it.value());
         } else if (const auto scadenza = indexedKey(key, scadenzaPrefix)) {
-            const bool isDate = scadenza->second == scadenzaDate;
-            if (scadenza->first < 1 || scadenza->first > scadenzaCount || (!isDate && scadenza->second != scadenzaNote)) {
+            const QString& part = scadenza->second;
+            const bool isDate = part == scadenzaDate;
+            const bool isAmount = part == scadenzaAmount;
+            if (scadenza->first < 1 || scadenza->first > scadenzaCount || (!isDate && !isAmount && part != scadenzaNote)) {
                 reader.refuse(QStringLiteral("scadenza %1 non prevista").arg(key));
                 continue;
             }
             auto& entry = data.scadenze[scadenza->first - 1];
+            if (isAmount) {
+                importi[scadenza->first - 1] = reader.amount(key);
+                continue;
+            }
             if (isDate)
                 entry.first = reader.date(key, true);
             else
@@ -278,6 +301,15 @@ std::optional<InvoiceData> InvoiceData::fromFields(const FieldMap& fields, QStri
     }
     if (reader.problem().isEmpty() && scadenzaParts.contains(0))
         reader.refuse(QStringLiteral("manca una scadenza"));
+    // the amounts of the due dates come all together, or not at all (an older document)
+    const qsizetype amountsRead =
+        std::count_if(importi.cbegin(), importi.cend(), [](const auto& amount) { return amount.has_value(); });
+    if (amountsRead == scadenzaCount) {
+        for (const std::optional<double>& amount : std::as_const(importi))
+            data.importiScadenze.append(*amount);
+    } else if (amountsRead > 0) {
+        reader.refuse(QStringLiteral("manca l'importo di una scadenza"));
+    }
 
     if (!reader.problem().isEmpty()) {
         if (error)
@@ -285,6 +317,16 @@ std::optional<InvoiceData> InvoiceData::fromFields(const FieldMap& fields, QStri
         return std::nullopt;
     }
     return data;
+}
+
+double InvoiceData::merciNette() const
+{
+    return std::max(0.0, totaleMerci - importoSconto);
+}
+
+bool InvoiceData::speseImponibili() const
+{
+    return company.value(IVA_SPESE) == QLatin1String("1");
 }
 
 bool InvoiceData::operator==(const InvoiceData& other) const

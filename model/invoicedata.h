@@ -71,6 +71,12 @@ struct InvoiceData
     double totaleIva = 0;
     double totale = 0;
 
+    // The goods after the invoice discount: the taxable amount without the costs that the
+    // company taxes with them.
+    double merciNette() const;
+    // The company taxes transport, packing, sundry costs and bank charges at the document's rate.
+    bool speseImponibili() const;
+
     // The record's fields: flat keys such as "DOC_TYPE", "NUMBER", "DATE" (yyyy-MM-dd),
     // "CUSTOMER.RAGIONE_S", "COMPANY.PIVA", "TRANSPORT.PORTO_FIELD", "R001.description",
     // "SCADENZA001.DATE", amounts as decimal text with a point. Stored with the record files'

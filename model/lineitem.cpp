@@ -64,7 +64,7 @@ QString LineItem::getField(const QString& key) const
     if (key == LineItemKey::prize)
         return exactText(prize);
     if (key == LineItemKey::total_amount)
-        return QString::number(roundedToCents(total_amount), 'f', 2);
+        return QString::number(total_amount, 'f', 2);
     if (key == LineItemKey::um)
         return um;
     if (key == LineItemKey::sconto)
@@ -104,9 +104,10 @@ void LineItem::setField(const QString& key, const QString& value)
 
 void LineItem::computeTotalAmount()
 {
-    total_amount = prize * amount;
-    // the row discount divides first, then multiplies
-    const double discount = std::max(0.0, total_amount / 100.0 * sconto);
-    total_amount = std::max(0.0, total_amount - discount);
+    const double gross = prize * amount;
+    // the row discount divides first, then multiplies; the row amount is kept in cents, as
+    // printed, so that the totals are sums of what the page and the e-invoice show
+    const double discount = std::max(0.0, gross / 100.0 * sconto);
+    total_amount = roundedToCents(std::max(0.0, gross - discount));
     Q_EMIT totalAmountChanged();
 }

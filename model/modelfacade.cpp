@@ -5,6 +5,7 @@
 #include "companykeys.h"
 #include "customercode.h"
 #include "documentregister.h"
+#include "fiscalcodes.h"
 #include "lineitem.h"
 #include "paths.h"
 #include "preferencekeys.h"
@@ -64,6 +65,7 @@ bool ModelFacade::loadPersistentData()
     qDebug() << " _________load persistent data " << customers.size();
     if (!invoice)
         createInvoice();
+    handSettingsTo(invoice);
     invoice->setIva(getIva());
     return true;
 }
@@ -285,6 +287,8 @@ void ModelFacade::commitCompany()
     companyDraft = nullptr;
     ownCompany->fields()->insert(CODE, ownCompanyCode);
     keepUnreadableCompanyFile = false;
+    if (invoice)
+        invoice->setCompanySettings(*ownCompany->fields());
     Q_EMIT companyChanged(ownCompany->fields());
     persist(ownCompany, QStringLiteral("Dati azienda non salvati"));
 }
@@ -349,6 +353,48 @@ void ModelFacade::setIva(const QString& value)
     current->setIva(getIva());
 }
 
+bool ModelFacade::setNatura(const QString& code)
+{
+    const QString natura = code.trimmed().toUpper();
+    if (!natura.isEmpty() && !FiscalCodes::isNatura(natura))
+        return false;
+    Invoice* current = ensureInvoice();
+    if (preferences) {
+        preferences->setField(NATURA_FIELD, natura);
+        commitPreferences();
+    }
+    current->setNatura(getNatura(), getRiferimentoNormativo());
+    return true;
+}
+
+bool ModelFacade::setRiferimentoNormativo(const QString& text)
+{
+    Invoice* current = ensureInvoice();
+    if (preferences) {
+        // a law's reference reads as written, not in capitals
+        preferences->setField(RIFERIMENTO_FIELD, text.trimmed());
+        commitPreferences();
+    }
+    current->setNatura(getNatura(), getRiferimentoNormativo());
+    return true;
+}
+
+QString ModelFacade::getNatura() const
+{
+    return preferenceField(NATURA_FIELD);
+}
+
+QString ModelFacade::getRiferimentoNormativo() const
+{
+    return preferenceField(RIFERIMENTO_FIELD);
+}
+
+void ModelFacade::handSettingsTo(Invoice* target) const
+{
+    target->setCompanySettings(ownCompany ? *ownCompany->fields() : FieldMap());
+    target->setNatura(getNatura(), getRiferimentoNormativo());
+}
+
 // ---- Documents
 
 InvoiceData ModelFacade::currentDocument() const
@@ -362,6 +408,13 @@ InvoiceData ModelFacade::currentDocument() const
     }
     if (ownCompany)
         document.company = *ownCompany->fields();
+    if (invoice) {
+        // the settings the totals were computed with, which are a shown document's own
+        const FieldMap settings = invoice->getCompanySettings();
+        for (const QString& key : Invoice::companySettingKeys())
+            document.company.remove(key);
+        document.company.insert(settings);
+    }
     if (preferences)
         document.transport = *preferences->fields();
     document.transport.insert(FORO_FIELD, getForo());
@@ -393,6 +446,7 @@ void ModelFacade::createInvoice()
     connect(invoice, &Invoice::currentCustomerChanged, this, &ModelFacade::handleSelectedCustomerChanged);
     connect(invoice, &Invoice::invoicePaymentChanged, this, &ModelFacade::handleInvoicePaymentChanged);
     connect(invoice, &Invoice::scadenzeChanged, this, &ModelFacade::handleScadenzeChanged);
+    handSettingsTo(invoice);
     invoice->setIva(getIva());
 }
 
@@ -433,6 +487,8 @@ QString ModelFacade::getFNote() { return ensureInvoice()->getFNote(); }
 QString ModelFacade::getDocType() { return ensureInvoice()->getDocType(); }
 QString ModelFacade::getPayment() { return ensureInvoice()->getPayment(); }
 QList<Scadenza> ModelFacade::getScadenze() { return ensureInvoice()->getScadenze(); }
+bool ModelFacade::setImportoScadenza(int index, double amount) { return ensureInvoice()->setImportoScadenza(index, amount); }
+QList<double> ModelFacade::getImportiScadenze() { return ensureInvoice()->getImportiScadenze(); }
 
 void ModelFacade::setTmpBankInfo(const QString& abi, const QString& cab, const QString& iban, const QString& filiale)
 {
@@ -509,6 +565,7 @@ double ModelFacade::getTotalImp() const { return invoiceAmount(&Invoice::getTota
 double ModelFacade::getTotaleIva() const { return invoiceAmount(&Invoice::getTotaleIva); }
 double ModelFacade::getTotale() const { return invoiceAmount(&Invoice::getTotale); }
 double ModelFacade::getImportoSconto() const { return invoiceAmount(&Invoice::getImportoSconto); }
+double ModelFacade::getBollo() const { return invoiceAmount(&Invoice::getBollo); }
 double ModelFacade::getScontoF() const { return invoiceAmount(&Invoice::getScontoF); }
 double ModelFacade::getTrasporto() const { return invoiceAmount(&Invoice::getTrasporto); }
 double ModelFacade::getVarie() const { return invoiceAmount(&Invoice::getVarie); }

@@ -98,6 +98,13 @@ public:
     void setIva(const QString& value);
     // The court city of the conditions of sale: as set, or else the own company's town.
     QString getForo() const;
+    // For a 0 % rate: the NATURA code and its legal reference, kept beside the VAT rate and
+    // written at once. A code that is not one of FiscalCodes::nature() is refused (false);
+    // an empty one clears it.
+    bool setNatura(const QString& code);
+    bool setRiferimentoNormativo(const QString& text);
+    QString getNatura() const;
+    QString getRiferimentoNormativo() const;
 
     // Documents
     // The live document as its page shows it: customer, own company, transport data with
@@ -137,6 +144,10 @@ public:
     QString getDocType();
     QString getPayment();
     QList<Scadenza> getScadenze();
+    // The amount due at the due date at `index`; false when there is no such due date or the
+    // amount is negative. Unset amounts share what is left of the total evenly.
+    bool setImportoScadenza(int index, double amount);
+    QList<double> getImportiScadenze();
 
     // Forwarders that do nothing, or give a neutral value, when there is no invoice
     void setNumFattura(const QString& text);
@@ -153,6 +164,7 @@ public:
     double getTotaleIva() const;
     double getTotale() const;
     double getImportoSconto() const;
+    double getBollo() const;
     double getScontoF() const;
     double getTrasporto() const;
     double getVarie() const;
@@ -188,6 +200,8 @@ private:
     ~ModelFacade() override;
 
     Invoice* ensureInvoice();
+    // The invoice takes the own company's settings and the nature of a 0 % rate.
+    void handSettingsTo(Invoice* target) const;
     bool isUnregistered(const Company* customer) const;
     void loadCustomers(const RecordListing& listing);
     void loadOwnCompany(const RecordListing& listing);

@@ -4,6 +4,7 @@
 #include "printermanager.h"
 
 #include "amounttext.h"
+#include "companykeys.h"
 #include "preferencekeys.h"
 
 #include <QColor>
@@ -24,6 +25,9 @@ constexpr int notePointSize = 14;
 // A long note shrinks down to this size before it is cut to the room above the table.
 constexpr int smallestNotePointSize = 8;
 constexpr int noteInset = 4;
+constexpr int naturaSize = 6;
+constexpr int smallestNaturaSize = 4;
+constexpr int natureFlags = Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextWordWrap;
 
 QString twoDecimals(double amount)
 {
@@ -33,6 +37,28 @@ QString twoDecimals(double amount)
 QString grouped(double amount)
 {
     return blankIfZero(formatAmountGrouped(amount));
+}
+
+// Why a 0 % rate carries no VAT, in small type where the VAT amount would stand.
+void drawNatura(QPainter& painter, const QRect& cell, const InvoiceData& document)
+{
+    if (document.ivaPercent != 0 || document.natura.isEmpty())
+        return;
+    const QString text = QStringLiteral("%1 %2").arg(document.natura, document.riferimentoNormativo).trimmed();
+    painter.save();
+    QFont font = painter.font();
+    font.setBold(false);
+    const QRect room = cell.adjusted(2, 10, -2, -2); // below the label
+    // the reference shrinks to the cell rather than run over its border
+    for (int size = naturaSize; size >= smallestNaturaSize; --size) {
+        font.setPointSize(size);
+        painter.setFont(font);
+        if (painter.boundingRect(room, natureFlags, text).height() <= room.height())
+            break;
+    }
+    painter.setClipRect(room);
+    painter.drawText(room, natureFlags, text);
+    painter.restore();
 }
 
 // The due dates on one line at the value size when they fit; a long list shrinks, and
@@ -79,6 +105,12 @@ QString PrinterManager::noteText(const InvoiceData& document, bool blankForm)
     // a note of one or two characters is a slip of the keyboard, not a note
     if (document.note.size() >= 3)
         parts.append(document.note.toUpper());
+    if (document.bollo > 0)
+        parts.append(QStringLiteral("Imposta di bollo assolta in modo virtuale Euro %1%2")
+                         .arg(formatAmount(document.bollo),
+                              document.company.value(BOLLO_A_CARICO) == QLatin1String("1")
+                                  ? QStringLiteral(", a carico del cliente")
+                                  : QString()));
     return parts.isEmpty() ? QString() : QLatin1Char('\t') + parts.join(QStringLiteral("\n\t"));
 }
 
@@ -166,21 +198,24 @@ void PrinterManager::drawFooter(QPainter& painter, int& currPageHeight, const QR
     cell(0, y, 110, 34, " TOTALE MERCI LORDO ", value(twoDecimals(d.totaleMerci)));
     cell(110, y, 70, 34, "% SCONTO ", value(twoDecimals(d.scontoF)));
     cell(180, y, 90, 34, " IMPORTO SCONTO ", value(grouped(d.importoSconto)));
-    cell(270, y, 110, 34, " TOTALE MERCI NETTO ", value(twoDecimals(d.totalImp)));
+    cell(270, y, 110, 34, " TOTALE MERCI NETTO ", value(twoDecimals(d.merciNette())));
     cell(380, y, 60, 34, " TRASPORTO ", value(grouped(d.trasporto)));
     cell(440, y, 60, 34, " IMBALLO ", value(grouped(d.imballo)));
     cell(500, y, 60, 34, " VARIE ", value(grouped(d.varie)));
     cell(560, y, w - 560, 34, " DI CUI BANCARIE ", value(grouped(d.speseBancarie)));
 
-    // VAT line and totals
+    // VAT line and totals; the costs stand in it when they are taxed with the goods
     y = 794;
+    const bool taxedCosts = d.speseImponibili();
     cell(0, y, 50, 57, " C.IVA ", value(iva));
-    cell(50, y, 70, 57, " TRASPORTO ", QString());
-    cell(120, y, 70, 57, " IMBALLO ", value(QStringLiteral(" ")));
-    cell(190, y, 70, 57, " VARIE ", value(QStringLiteral(" ")));
+    cell(50, y, 70, 57, " TRASPORTO ", taxedCosts ? value(grouped(d.trasporto)) : QString());
+    cell(120, y, 70, 57, " IMBALLO ", value(taxedCosts ? grouped(d.imballo) : QStringLiteral(" ")));
+    cell(190, y, 70, 57, " VARIE ", value(taxedCosts ? grouped(d.varie + d.speseBancarie) : QStringLiteral(" ")));
     cell(260, y, 80, 57, " IMPONIBILE ", value(grouped(d.totalImp)));
     cell(340, y, 70, 57, " %IVA ", value(iva));
     cell(410, y, w - 623, 57, " IMPORTO IVA ", value(grouped(d.totaleIva)));
+    if (!blankForm)
+        drawNatura(painter, QRect(410, y, w - 623, 57), d);
     cell(w - 213, y, 213, 32, " TOTALE IMPONIBILE ", value(formatAmountGrouped(d.totalImp)), true);
     cell(w - 213, y + 32, 213, 25, " TOTALE IVA ", value(formatAmountGrouped(d.totaleIva)), true);
 

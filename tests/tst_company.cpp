@@ -35,6 +35,29 @@ private Q_SLOTS:
             << FieldMap{{FISCAL_CODE, "R"}} << PIVA << "" << 2 << true << FieldMap{{FISCAL_CODE, "R"}, {PIVA, ""}};
         QTest::newRow("no stand-in for another key") << piva << RAGIONE_S << "" << 2 << true
                                                      << FieldMap{{PIVA, "01"}, {RAGIONE_S, ""}};
+        // the electronic invoice's keys take only their own form; empty always
+        const auto only = [](const QString& key, const QString& value) { return FieldMap{{key, value}}; };
+        QTest::newRow("recipient code, 7 characters, capitals") << FieldMap{} << CODICE_DESTINATARIO << "abc1234" << 0
+                                                                << true << only(CODICE_DESTINATARIO, "ABC1234");
+        QTest::newRow("recipient code of 6") << FieldMap{} << CODICE_DESTINATARIO << "ABC123" << 2 << true
+                                             << only(CODICE_DESTINATARIO, "");
+        QTest::newRow("recipient code with a blank") << FieldMap{} << CODICE_DESTINATARIO << "ABC 123" << 2 << true
+                                                     << only(CODICE_DESTINATARIO, "");
+        QTest::newRow("recipient code emptied") << only(CODICE_DESTINATARIO, "0000000") << CODICE_DESTINATARIO << ""
+                                                << 0 << true << only(CODICE_DESTINATARIO, "");
+        QTest::newRow("PEC an address") << FieldMap{} << PEC << "ROSSI@PEC.IT" << 0 << true << only(PEC, "ROSSI@PEC.IT");
+        QTest::newRow("PEC without a domain") << FieldMap{} << PEC << "ROSSI@PEC" << 2 << true << only(PEC, "");
+        QTest::newRow("regime listed") << FieldMap{} << REGIME_FISCALE << "rf19" << 0 << true << only(REGIME_FISCALE, "RF19");
+        QTest::newRow("regime not listed") << FieldMap{} << REGIME_FISCALE << "RF03" << 2 << true << only(REGIME_FISCALE, "");
+        QTest::newRow("REA office of 2 letters") << FieldMap{} << REA_UFFICIO << "mi" << 0 << true << only(REA_UFFICIO, "MI");
+        QTest::newRow("REA office of 3") << FieldMap{} << REA_UFFICIO << "MIL" << 2 << true << only(REA_UFFICIO, "");
+        QTest::newRow("person flag other than 1") << FieldMap{} << PERSONA_FISICA << "SI" << 2 << true
+                                                  << only(PERSONA_FISICA, "");
+        QTest::newRow("generic nature for the costs") << FieldMap{} << NATURA_SPESE << "N2" << 2 << true
+                                                      << only(NATURA_SPESE, "");
+        QTest::newRow("a person's first name required") << FieldMap{{PERSONA_FISICA, "1"}} << NOME << "" << 2 << true
+                                                        << FieldMap{{PERSONA_FISICA, "1"}, {NOME, ""}};
+        QTest::newRow("a company's first name optional") << FieldMap{} << NOME << "" << 0 << false << FieldMap{};
     }
 
     void setField()
@@ -66,6 +89,8 @@ private Q_SLOTS:
         QTest::newRow("address missing") << FieldMap{{ADDRESS, ""}} << false;
         QTest::newRow("locality missing") << FieldMap{{LOCALITY, ""}} << false;
         QTest::newRow("optional fields do not matter") << FieldMap{{CAP, ""}, {NOTE, "x"}} << true;
+        QTest::newRow("a person with both names") << FieldMap{{PERSONA_FISICA, "1"}, {NOME, "MARIO"}, {COGNOME, "ROSSI"}} << true;
+        QTest::newRow("a person without a last name") << FieldMap{{PERSONA_FISICA, "1"}, {NOME, "MARIO"}} << false;
     }
 
     void checkRequiredFields()

@@ -62,24 +62,46 @@ private Q_SLOTS:
 
     void cleanup() { home.reset(); }
 
+    // Every amount in cents where it arises (half a cent away from zero), the costs taxed
+    // or not as the company says, and the stamp duty on untaxed amounts that bear it.
     void totals_data()
     {
         QTest::addColumn<QString>("prices");
         QTest::addColumn<QString>("scontoF");
         QTest::addColumn<int>("iva");
         QTest::addColumn<QString>("costs"); // in the order of costMembers[]
-        QTest::addColumn<QString>("expected"); // merci, importoSconto, imponibile, iva, totale
+        QTest::addColumn<QString>("settings"); // natura, then company keys KEY=value
+        QTest::addColumn<QString>("expected"); // merci, importoSconto, imponibile, iva, bollo, totale
 
-        QTest::newRow("10 % off, 22 % VAT") << "100 50" << "10" << 22 << "" << "150,00 15,00 135,00 29,70 164,70";
-        QTest::newRow("transport carries no VAT") << "100 50" << "10" << 22 << "10" << "150,00 15,00 135,00 29,70 174,70";
-        QTest::newRow("no cost carries VAT") << "100" << "0" << 22 << "10 5 3 2" << "100,00 0,00 100,00 22,00 142,00";
-        QTest::newRow("parcel data carry no amount") << "100" << "0" << 22 << "0 0 0 0 3 12,5 40 45"
-                                                     << "100,00 0,00 100,00 22,00 122,00";
-        QTest::newRow("costs without rows") << "" << "0" << 22 << "10" << "0,00 0,00 0,00 0,00 10,00";
-        QTest::newRow("150 % off eats into the transport") << "100" << "150" << 22 << "80" << "100,00 150,00 0,00 0,00 30,00";
-        QTest::newRow("no negative total") << "100" << "200" << 22 << "50" << "100,00 200,00 0,00 0,00 0,00";
+        QTest::newRow("10 % off, 22 % VAT") << "100 50" << "10" << 22 << "" << "" << "150,00 15,00 135,00 29,70 0,00 164,70";
+        QTest::newRow("costs carry no VAT") << "100" << "0" << 22 << "10 5 3 2" << "" << "100,00 0,00 100,00 22,00 0,00 142,00";
+        QTest::newRow("costs taxed with IVA_SPESE") << "100" << "0" << 22 << "10 5 3 2" << "IVA_SPESE=1"
+                                                   << "100,00 0,00 120,00 26,40 0,00 146,40";
+        QTest::newRow("parcel data carry no amount") << "100" << "0" << 22 << "0 0 0 0 3 12,5 40 45" << "IVA_SPESE=1"
+                                                     << "100,00 0,00 100,00 22,00 0,00 122,00";
+        QTest::newRow("costs without rows") << "" << "0" << 22 << "10" << "" << "0,00 0,00 0,00 0,00 0,00 10,00";
+        QTest::newRow("150 % off eats into the transport") << "100" << "150" << 22 << "80" << ""
+                                                           << "100,00 150,00 0,00 0,00 0,00 30,00";
+        QTest::newRow("no negative total") << "100" << "200" << 22 << "50" << "" << "100,00 200,00 0,00 0,00 0,00 0,00";
         // the rows' VAT code (22 from the preferences) does not count
-        QTest::newRow("grouped prices, 10 % VAT") << "1.234,50 1.000" << "0" << 10 << "" << "2234,50 0,00 2234,50 223,45 2457,95";
+        QTest::newRow("grouped prices, 10 % VAT") << "1.234,50 1.000" << "0" << 10 << "" << ""
+                                                  << "2234,50 0,00 2234,50 223,45 0,00 2457,95";
+        QTest::newRow("row totals in cents") << "0,125 0,125" << "0" << 22 << "" << "" << "0,26 0,00 0,26 0,06 0,00 0,32";
+        QTest::newRow("discount and VAT in cents") << "10,05 0,25" << "5" << 22 << "0,005" << ""
+                                                   << "10,30 0,52 9,78 2,15 0,00 11,94";
+        QTest::newRow("exempt up to 77,47: no stamp") << "77,47" << "0" << 0 << "" << "N4" << "77,47 0,00 77,47 0,00 0,00 77,47";
+        QTest::newRow("exempt beyond: stamp") << "77,48" << "0" << 0 << "" << "N4" << "77,48 0,00 77,48 0,00 2,00 77,48";
+        QTest::newRow("stamp charged") << "77,48" << "0" << 0 << "" << "N3.5 BOLLO_A_CARICO=1"
+                                       << "77,48 0,00 77,48 0,00 2,00 79,48";
+        QTest::newRow("export bears no stamp") << "500" << "0" << 0 << "" << "N3.1" << "500,00 0,00 500,00 0,00 0,00 500,00";
+        QTest::newRow("nature of a taxed rate ignored") << "500" << "0" << 22 << "" << "N4"
+                                                        << "500,00 0,00 500,00 110,00 0,00 610,00";
+        QTest::newRow("untaxed costs bear the stamp") << "100" << "0" << 22 << "80" << "NATURA_SPESE=N2.2"
+                                                      << "100,00 0,00 100,00 22,00 2,00 202,00";
+        QTest::newRow("costs advanced: no stamp") << "100" << "0" << 22 << "80" << "NATURA_SPESE=N1 BOLLO_A_CARICO=1"
+                                                  << "100,00 0,00 100,00 22,00 0,00 202,00";
+        QTest::newRow("taxed costs count with the goods") << "70" << "0" << 0 << "10" << "N2.1 IVA_SPESE=1 NATURA_SPESE=N2.2"
+                                                          << "70,00 0,00 80,00 0,00 2,00 80,00";
     }
 
     void totals()
@@ -88,10 +110,19 @@ private Q_SLOTS:
         QFETCH(QString, scontoF);
         QFETCH(int, iva);
         QFETCH(QString, costs);
+        QFETCH(QString, settings);
         QFETCH(QString, expected);
 
         loadedFacade();
         Invoice invoice(nullptr);
+        FieldMap company;
+        for (const QString& setting : settings.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            if (setting.contains(QLatin1Char('=')))
+                company.insert(setting.section(QLatin1Char('='), 0, 0), setting.section(QLatin1Char('='), 1));
+            else
+                invoice.setNatura(setting, QStringLiteral("art. 10 DPR 633/72"));
+        }
+        invoice.setCompanySettings(company);
         invoice.setIva(iva);
         for (const QString& price : prices.split(QLatin1Char(' '), Qt::SkipEmptyParts))
             addRow(invoice, price);
@@ -101,9 +132,52 @@ private Q_SLOTS:
             QVERIFY((invoice.*costMembers[i].first)(costTexts.at(i)));
 
         const QStringList actual = {formatAmount(invoice.getTotaleMerci()), formatAmount(invoice.getImportoSconto()),
-                                    formatAmount(invoice.getTotalImp()), formatAmount(invoice.getTotaleIva()),
-                                    formatAmount(invoice.getTotale())};
+                                    formatAmount(invoice.getTotalImp()),    formatAmount(invoice.getTotaleIva()),
+                                    formatAmount(invoice.getBollo()),       formatAmount(invoice.getTotale())};
         QCOMPARE(actual.join(QLatin1Char(' ')), expected);
+        // the snapshot carries the same cents
+        const InvoiceData data = invoice.snapshot();
+        QCOMPARE((QList<double>{data.totalImp, data.totaleIva, data.bollo, data.totale}),
+                 (QList<double>{invoice.getTotalImp(), invoice.getTotaleIva(), invoice.getBollo(), invoice.getTotale()}));
+        QCOMPARE(data.natura.isEmpty(), iva != 0 || !settings.startsWith(QLatin1Char('N')));
+    }
+
+    // Each due date its amount: the ones set, and what they leave of the total shared evenly
+    // in cents, the odd cents on the last.
+    void importiScadenze_data()
+    {
+        QTest::addColumn<QString>("total");
+        QTest::addColumn<int>("dueDates");
+        QTest::addColumn<QList<double>>("set"); // index, amount pairs
+        QTest::addColumn<QList<double>>("expected");
+        QTest::newRow("one") << "100" << 1 << QList<double>{} << QList<double>{100};
+        QTest::newRow("three, odd cent on the last") << "100" << 3 << QList<double>{} << QList<double>{33.33, 33.33, 33.34};
+        QTest::newRow("one set, the rest shared") << "100" << 3 << QList<double>{0, 50} << QList<double>{50, 25, 25};
+        QTest::newRow("set beyond the total") << "100" << 2 << QList<double>{1, 120} << QList<double>{0, 120};
+        QTest::newRow("no such due date") << "100" << 2 << QList<double>{2, 10} << QList<double>{50, 50};
+        QTest::newRow("negative refused") << "100" << 2 << QList<double>{0, -10} << QList<double>{50, 50};
+    }
+
+    void importiScadenze()
+    {
+        QFETCH(QString, total);
+        QFETCH(int, dueDates);
+        QFETCH(QList<double>, set);
+        QFETCH(QList<double>, expected);
+        Invoice invoice(nullptr);
+        invoice.setIva(0);
+        addRow(invoice, total);
+        for (int i = 0; i < dueDates; ++i)
+            invoice.addScadenzaDate(QDate(2027, 1 + i, 28), QString());
+        for (qsizetype i = 0; i + 1 < set.size(); i += 2) {
+            const bool valid = set.at(i) < dueDates && set.at(i + 1) >= 0;
+            QCOMPARE(invoice.setImportoScadenza(int(set.at(i)), set.at(i + 1)), valid);
+        }
+        QCOMPARE(invoice.getImportiScadenze(), expected);
+        QCOMPARE(invoice.snapshot().importiScadenze, expected);
+        // a removed due date takes its amount with it
+        invoice.removeScadenzaDate(QDate(2027, 1, 28), QString());
+        QCOMPARE(invoice.getImportiScadenze().size(), dueDates - 1);
     }
 
     void costSetter_data()
@@ -144,9 +218,8 @@ private Q_SLOTS:
         SignalLog log(&invoice);
         invoice.setScontoF(QStringLiteral("10"));
         QCOMPARE(log.names, (QStringList{"invoiceAmountChanged", "invoiceAmountChanged"}));
-        // the invoice discount multiplies before it divides, which gives exactly this double
-        QVERIFY(0.35 * 10 / 100 != 0.35 / 100 * 10);
-        QVERIFY(invoice.getImportoSconto() == 0.35 * 10 / 100);
+        // 0,035 is 0,03499... as a double: the half cent still rounds up
+        QCOMPARE(invoice.getImportoSconto(), 0.04);
 
         invoice.setScontoF(QStringLiteral("abc"));
         QCOMPARE(invoice.getScontoF(), 10.0);

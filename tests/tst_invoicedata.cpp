@@ -16,8 +16,9 @@ Q_DECLARE_METATYPE(Change)
 
 namespace {
 
-// Every part of a document, with accents, a note on two lines, a quantity of 1.25 and a
-// price with four decimals: what a careless format would lose.
+// Every part of a document, with accents, a note on two lines, a quantity of 1.25, a
+// price with four decimals, an exempt rate with the stamp duty and due-date amounts that
+// are not the even split: what a careless format would lose.
 InvoiceData sampleDocument()
 {
     InvoiceData d;
@@ -28,27 +29,31 @@ InvoiceData sampleDocument()
     d.linkedNumber = 17;
     d.linkedDate = QDate(2026, 11, 30);
     d.customer = {{CODE, "C00007"}, {RAGIONE_S, "CAFFÈ ROSSI SRL"}, {PIVA, "01234567890"}};
-    d.company = {{CODE, "AZ0001"}, {RAGIONE_S, "QUILL SNC"}, {LOCALITY, "FORLÌ"}};
+    d.company = {{CODE, "AZ0001"}, {RAGIONE_S, "QUILL SNC"}, {LOCALITY, "FORLÌ"}, {IVA_SPESE, "1"}};
     d.transport = {{"PORTO_FIELD", "FRANCO"}, {"FORO_FIELD", "FORLÌ"}};
     d.rows = {{{LineItemKey::code, "A1"}, {LineItemKey::description, "VITI"}, {LineItemKey::um, "KG"},
                {LineItemKey::amount, "1.25"}, {LineItemKey::prize, "0.0125"}, {LineItemKey::sconto, "0.00"},
-               {LineItemKey::total_amount, "0.02"}, {LineItemKey::c_iva, "22.00"}},
+               {LineItemKey::total_amount, "0.02"}, {LineItemKey::c_iva, "0.00"}},
               {{LineItemKey::code, "B2"}, {LineItemKey::description, "DADI"}, {LineItemKey::um, "PZ"},
                {LineItemKey::amount, "1234"}, {LineItemKey::prize, "10.00"}, {LineItemKey::sconto, "10.00"},
-               {LineItemKey::total_amount, "11106.00"}, {LineItemKey::c_iva, "22.00"}}};
-    d.ivaPercent = 22;
+               {LineItemKey::total_amount, "11106.00"}, {LineItemKey::c_iva, "0.00"}}};
+    d.ivaPercent = 0;
+    d.natura = "N3.5";
+    d.riferimentoNormativo = "art. 8, c. 1, lett. c) DPR 633/72";
+    d.bollo = 2;
     d.scontoF = 5;
-    d.importoSconto = 555.30078125;
+    d.importoSconto = 555.30;
     d.trasporto = 10;
     d.colli = 2;
     d.lordoColli = 12.5;
     d.payment = "RiBa. (ricevuta bancaria)";
     d.paymentInfo = {{ABI, "03069"}, {CAB, "09606"}, {IBAN, ""}, {FILIALE, "FORLÌ CENTRO"}};
+    d.modalitaPagamento = "MP12";
     d.scadenze = {{QDate(2027, 1, 31), "PRIMA RATA"}, {QDate(2027, 2, 28), ""}};
-    d.totaleMerci = 11106.015625;
-    d.totalImp = 10550.71484375;
-    d.totaleIva = 2321.157265625;
-    d.totale = 12881.872109375;
+    d.importiScadenze = {5000, 5560.72};
+    d.totaleMerci = 11106.02;
+    d.totalImp = 10560.72; // the transport taxed with the goods
+    d.totale = 10560.72;
     return d;
 }
 
@@ -111,7 +116,16 @@ private Q_SLOTS:
         QTest::newRow("row count negative") << set("ROWS", "-1") << false;
         QTest::newRow("row count absurd") << set("ROWS", "2000000000") << false;
         QTest::newRow("due date missing") << set("SCADENZE", "3") << false;
-        QTest::newRow("due date part unknown") << set("SCADENZA001.AMOUNT", "5") << false;
+        QTest::newRow("due date part unknown") << set("SCADENZA001.PRICE", "5") << false;
+        QTest::newRow("due date amount not a number") << set("SCADENZA001.AMOUNT", "5,00") << false;
+        QTest::newRow("due date amount missing") << remove("SCADENZA002.AMOUNT") << false;
+        QTest::newRow("older document without the e-invoice keys")
+            << Change([](FieldMap& f) {
+                   for (const char* key : {"COMPANY.IVA_SPESE", "NATURA", "RIFERIMENTO_NORMATIVO", "BOLLO", "MODALITA_PAGAMENTO",
+                                           "SCADENZA001.AMOUNT", "SCADENZA002.AMOUNT"})
+                       f.remove(key);
+               })
+            << true;
         QTest::newRow("due date not a date") << set("SCADENZA002.DATE", "31/01/2027") << false;
     }
 
@@ -128,7 +142,8 @@ private Q_SLOTS:
     }
 
     // Opened again in the invoice tab, a document shows the same rows, costs, payment and
-    // totals, whatever the VAT rate of the preferences; its customer is the registered one.
+    // totals, whatever the VAT rate of the preferences and the company's settings today;
+    // its customer is the registered one.
     void loadDocument_thenCurrentDocument_sameDocument()
     {
         const ModelHome home;
@@ -140,6 +155,7 @@ private Q_SLOTS:
         facade->setIva("10");
         facade->loadDocument(document);
         InvoiceData shown = facade->currentDocument();
+        QCOMPARE(shown.company.value(IVA_SPESE), "1");
         shown.company = document.company;
         shown.transport = document.transport;
         QCOMPARE(shown.toFields(), document.toFields());

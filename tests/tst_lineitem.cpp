@@ -93,21 +93,30 @@ private Q_SLOTS:
         QCOMPARE(item.getField(Key::total_amount), total);
     }
 
-    void rowAmount_isRoundedOnlyWhenShown()
+    // The row amount is kept in cents, as printed: the totals add what the page shows.
+    void rowAmount_isRoundedToTheCent_data()
     {
-        LineItem item(nullptr, 1);
-        item.setField(Key::amount, QStringLiteral("3"));
-        item.setField(Key::prize, QStringLiteral("0,333"));
-        QCOMPARE(item.getTotalAmount(), 0.999);
-        QCOMPARE(item.getField(Key::total_amount), QStringLiteral("1.00"));
-        item.setField(Key::amount, QStringLiteral("1000"));
-        QCOMPARE(item.getField(Key::total_amount), QStringLiteral("333.00"));
+        QTest::addColumn<QString>("amount");
+        QTest::addColumn<QString>("prize");
+        QTest::addColumn<QString>("sconto");
+        QTest::addColumn<double>("total");
+        QTest::newRow("0,999 up") << "3" << "0,333" << "0" << 1.0;
+        QTest::newRow("half a cent away from zero") << "3" << "0,335" << "0" << 1.01;
+        QTest::newRow("row discount") << "1" << "0,7" << "10" << 0.63;
+        QTest::newRow("discount to half a cent") << "1" << "0,05" << "10" << 0.05;
+    }
 
-        // the row discount divides before it multiplies: 0.70 less 10 % is exactly 0.63 only so
-        item.setField(Key::amount, QStringLiteral("1"));
-        item.setField(Key::prize, QStringLiteral("0,7"));
-        item.setField(Key::sconto, QStringLiteral("10"));
-        QVERIFY2(item.getTotalAmount() == 0.63, qPrintable(QString::number(item.getTotalAmount(), 'g', 17)));
+    void rowAmount_isRoundedToTheCent()
+    {
+        QFETCH(QString, amount);
+        QFETCH(QString, prize);
+        QFETCH(QString, sconto);
+        QFETCH(double, total);
+        LineItem item(nullptr, 1);
+        item.setField(Key::amount, amount);
+        item.setField(Key::prize, prize);
+        item.setField(Key::sconto, sconto);
+        QVERIFY2(item.getTotalAmount() == total, qPrintable(QString::number(item.getTotalAmount(), 'g', 17)));
     }
 };
 

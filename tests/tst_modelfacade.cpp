@@ -199,6 +199,47 @@ private Q_SLOTS:
         QCOMPARE(*facade->companyFields(), (FieldMap{{CODE, "AZ0001"}, {IBAN, before[IBAN]}, {FAX, "06 99"}}));
     }
 
+    // The nature of a 0 % rate is kept beside the rate and survives a restart; the company's
+    // settings reach the live document when committed, and a new invoice after a drop.
+    void naturaAndCompanySettings_reachTheDocument()
+    {
+        ModelFacade* facade = loadedFacade();
+        QVERIFY(facade->setNatura("n3.5"));
+        QVERIFY(!facade->setNatura("N3")); // generic: refused, the earlier one stays
+        QVERIFY(!facade->setNatura("N8"));
+        QVERIFY(facade->setRiferimentoNormativo(" art. 8, c. 1, lett. c) DPR 633/72 "));
+        facade->setIva("0");
+        ModelFacade::destroyInstance();
+
+        facade = loadedFacade();
+        QCOMPARE(facade->getNatura(), "N3.5");
+        const auto fill = [facade] {
+            const int row = facade->addLineItem();
+            facade->setLineItemField(row, LineItemKey::amount, "1");
+            facade->setLineItemField(row, LineItemKey::prize, "100");
+            facade->setPayment("RIMESSA DIRETTA");
+            facade->setTrasporto("10");
+        };
+        fill();
+        InvoiceData document = facade->currentDocument();
+        QCOMPARE((QStringList{document.natura, document.riferimentoNormativo, document.modalitaPagamento}),
+                 (QStringList{"N3.5", "art. 8, c. 1, lett. c) DPR 633/72", ""}));
+        QCOMPARE((QList<double>{document.totalImp, document.bollo, document.totale}), (QList<double>{100, 2, 110}));
+
+        for (const auto& [key, value] : {std::pair{IVA_SPESE, "1"}, {BOLLO_A_CARICO, "1"}, {MODALITA_RIMESSA, "mp02"}})
+            QCOMPARE(facade->setCompanyField(key, value), 0);
+        facade->commitCompany();
+        for (int round = 0; round < 2; ++round) {
+            document = facade->currentDocument();
+            QCOMPARE(document.modalitaPagamento, "MP02");
+            QCOMPARE((QList<double>{document.totalImp, document.bollo, document.totale}), (QList<double>{110, 2, 112}));
+            facade->dropInvoice();
+            fill();
+        }
+        QVERIFY(facade->setNatura(""));
+        QCOMPARE(facade->getBollo(), 0.0);
+    }
+
     void withoutInvoice_data()
     {
         QTest::addColumn<Action>("creating");

@@ -1,6 +1,8 @@
 // The printed pages, read back from what the real printing drew on a printer whose engines
 // record every text with its box, and every rectangle, line and image, page by page.
+#include "amounttext.h"
 #include "companykeys.h"
+#include "invoice.h"
 #include "invoicedata.h"
 #include "lineitem.h"
 #include "modelfacade.h"
@@ -433,6 +435,61 @@ private Q_SLOTS:
         for (const QRectF& band : rowBands(pages.last(), noteTop))
             QVERIFY(band.bottom() <= noteTop);
         QVERIFY(::printed(document, true).last().textIn({0, 320, 713, 440}).simplified().isEmpty());
+    }
+
+    // The footer prints the model's own cents: the goods after the discount, the costs in
+    // the VAT line when they are taxed, the nature of a 0 % rate where the VAT would stand,
+    // the stamp duty under the note and in the total when the customer pays it.
+    void footerTotals_data()
+    {
+        QTest::addColumn<int>("iva");
+        QTest::addColumn<QString>("settings"); // company keys KEY=value
+        QTest::addColumn<QString>("expected"); // the cells below, then the note band
+        const QString costs = "IVA_SPESE=1";
+        QTest::newRow("costs outside the VAT") << 22 << "" << "900,00||||900,00|198,00|900,00|198,00|Euro 1.234,50|";
+        QTest::newRow("costs taxed") << 22 << costs
+                                     << "900,00|100,00|20,00|16,50|1.036,50|228,03|1.036,50|228,03|Euro 1.264,53|";
+        QTest::newRow("exempt with the stamp charged") << 0 << "BOLLO_A_CARICO=1"
+                                                       << "900,00||||900,00|N4 art. 10 DPR 633/72|900,00|0,00|Euro 1.038,50|"
+                                                          "Imposta di bollo assolta in modo virtuale Euro 2,00, a carico del cliente";
+    }
+    void footerTotals()
+    {
+        QFETCH(int, iva);
+        QFETCH(QString, settings);
+        QFETCH(QString, expected);
+        QMap<QString, QString> company;
+        for (const QString& setting : settings.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            company.insert(setting.section(QLatin1Char('='), 0, 0), setting.section(QLatin1Char('='), 1));
+        Invoice invoice(nullptr);
+        invoice.setCompanySettings(company);
+        invoice.setNatura(QStringLiteral("N4"), QStringLiteral("art. 10 DPR 633/72"));
+        invoice.setIva(iva);
+        const int id = invoice.addLineItem();
+        invoice.setLineItemField(id, LineItemKey::amount, QStringLiteral("2"));
+        invoice.setLineItemField(id, LineItemKey::prize, QStringLiteral("500"));
+        invoice.setScontoF(QStringLiteral("10"));
+        invoice.setTrasporto(QStringLiteral("100"));
+        invoice.setImballo(QStringLiteral("20"));
+        invoice.setVarie(QStringLiteral("10"));
+        invoice.setSpeseBancarie(QStringLiteral("6,5"));
+        InvoiceData document = invoice.snapshot();
+        document.company = company;
+        const Recording page = printed(document).first();
+        QStringList cells;
+        for (const auto& [label, area] : QList<std::pair<const char*, QRectF>>{
+                 {" TOTALE MERCI NETTO ", {270, 760, 110, 34}}, {" TRASPORTO ", {50, 794, 70, 57}},
+                 {" IMBALLO ", {120, 794, 70, 57}}, {" VARIE ", {190, 794, 70, 57}}, {" IMPONIBILE ", {260, 794, 80, 57}},
+                 {" IMPORTO IVA ", {410, 794, 90, 57}}, {" TOTALE IMPONIBILE ", {500, 794, 213, 32}},
+                 {" TOTALE IVA ", {500, 826, 213, 25}}, {" TOTALE FATTURA ", {500, 851, 213, 34}}}) {
+            const QString cell = page.textIn(area, QLatin1Char(' ') + QString::fromLatin1(label));
+            cells.append(cell.split(QLatin1Char('|')).join(QLatin1Char(' ')).simplified());
+            for (const DrawnText& t : page.in(area))
+                QVERIFY2(area.contains(t.box), qPrintable(t.text));
+        }
+        cells.append(page.textIn({0, 600, 613, 160}).simplified());
+        QCOMPARE(cells.join(QLatin1Char('|')), expected);
+        QCOMPARE(formatAmountGrouped(document.totale), expected.section(QStringLiteral("Euro "), 1).section('|', 0, 0));
     }
 
     // Monthly due dates for a year do not fit at full size: the line shrinks, none is cut.
