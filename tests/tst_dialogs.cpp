@@ -303,25 +303,34 @@ private Q_SLOTS:
         QCOMPARE(preferences(), chosen);
     }
 
-    // ---- Due dates: shown as "date -- note", removed by their row, whatever the note holds.
+    // ---- Due dates: listed with note and amount, removed by their row whatever the note
+    // holds; an amount typed replaces the even split, a text that is no amount is not kept.
 
-    void dueDate_addedAndRemovedAgain_data()
+    void dueDate_addedEditedRemoved_data()
     {
         QTest::addColumn<QString>("note");
-        QTest::newRow("empty note") << "";
-        QTest::newRow("note") << "prima rata";
-        QTest::newRow("note holding the separator") << "acconto -- saldo";
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("amounts"); // after typing into the first amount
+        QTest::newRow("even split") << "" << "" << QStringList{"61,00", "61,00"};
+        QTest::newRow("first amount typed") << "prima rata" << "100" << QStringList{"100,00", "22,00"};
+        QTest::newRow("note holding the separator, no amount typed")
+            << "acconto -- saldo" << "cento" << QStringList{"61,00", "61,00"};
     }
-    void dueDate_addedAndRemovedAgain()
+    void dueDate_addedEditedRemoved()
     {
         QFETCH(QString, note);
-        const QString shown = "15/03/2025 -- " + note;
-        const QString other = "30/04/2025 -- saldo";
+        QFETCH(QString, typed);
+        QFETCH(QStringList, amounts);
+        driver->type("ivaEdit", "22");
+        QTest::mouseClick(driver->find<QPushButton>("addLineItemRow"), Qt::LeftButton);
+        auto* rows = driver->find<QTableWidget>("lineItemsTable");
+        rows->item(0, 3)->setText("1");
+        rows->item(0, 4)->setText("100");
         auto* combo = driver->find<QComboBox>("scadenzeCombo");
-        const auto listed = [](QDialog* dialog) {
+        const auto column = [](QTableWidget* list, int index) {
             QStringList texts;
-            for (const QListWidgetItem* item : in<QListWidget>(dialog, "dateList")->findItems({}, Qt::MatchContains))
-                texts << item->text();
+            for (int row = 0; row < list->rowCount(); ++row)
+                texts << list->item(row, index)->text();
             return texts;
         };
         QVERIFY(whileShown("openDateEditorB", [&](QDialog* dialog) {
@@ -332,18 +341,21 @@ private Q_SLOTS:
                 QTest::keyClicks(in(dialog, "noteEdit"), text);
                 QTest::mouseClick(in<QPushButton>(dialog, "aggiungiData"), Qt::LeftButton);
             }
-            QCOMPARE(listed(dialog), (QStringList{shown, other}));
-            QCOMPARE(combo->itemText(0), shown);
-            QCOMPARE(model()->getScadenze().first(), Scadenza(QDate(2025, 3, 15), note));
+            auto* list = in<QTableWidget>(dialog, "dateList");
+            QCOMPARE(column(list, 0), (QStringList{"15/03/2025", "30/04/2025"}));
+            QCOMPARE(column(list, 1), (QStringList{note, "saldo"}));
+            if (!typed.isEmpty())
+                list->item(0, 2)->setText(typed);
+            QCOMPARE(column(list, 2), amounts);
+            QCOMPARE(combo->itemText(0), "15/03/2025 -- " + note);
 
-            auto* list = in<QListWidget>(dialog, "dateList");
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+            list->selectRow(0);
             QTest::mouseClick(in<QPushButton>(dialog, "rimuoviData"), Qt::LeftButton);
-            QCOMPARE(listed(dialog), QStringList{other});
+            QCOMPARE(column(list, 1), QStringList{"saldo"});
+            QCOMPARE(column(list, 2), QStringList{"122,00"});
             dialog->close();
         }));
         QCOMPARE(combo->count(), 1);
-        QCOMPARE(combo->itemText(0), other);
         QCOMPARE(model()->getScadenze().size(), 1);
     }
 };

@@ -260,6 +260,35 @@ private Q_SLOTS:
 
     // A typed number the model cannot take as typed is kept, red, with the reason in its tool
     // tip, until a good value replaces it; the totals are the model's all along.
+    // NATURA and RIF. NORMATIVO are asked beside the rate while it is 0, and go with the document.
+    void natura_askedOnlyAtRateZero_data()
+    {
+        QTest::addColumn<QString>("rate");
+        QTest::addColumn<QString>("natura");
+        QTest::newRow("rate 22: not asked") << "22" << "";
+        QTest::newRow("rate 0, export") << "0" << "N3.1";
+        QTest::newRow("rate 0, exempt") << "0" << "N4";
+    }
+    void natura_askedOnlyAtRateZero()
+    {
+        QFETCH(QString, rate);
+        QFETCH(QString, natura);
+        driver->type("ivaEdit", rate);
+        auto* combo = driver->find<QComboBox>("naturaCombo");
+        const bool asked = !natura.isEmpty();
+        QCOMPARE(combo->isEnabled(), asked);
+        QCOMPARE(driver->find<QLineEdit>("riferimentoEdit")->isEnabled(), asked);
+        if (!asked)
+            return;
+        combo->setCurrentIndex(combo->findData(natura));
+        driver->type("riferimentoEdit", "art. 8 c.1 lett. a DPR 633/72");
+        const InvoiceData document = model()->currentDocument();
+        QCOMPARE(document.natura, natura);
+        QCOMPARE(document.riferimentoNormativo.toUpper(), "ART. 8 C.1 LETT. A DPR 633/72");
+        driver->type("ivaEdit", "22");
+        QVERIFY(!combo->isEnabled());
+    }
+
     void typedNumber_markedUntilCorrected_data()
     {
         QTest::addColumn<QString>("field"); // a line edit, or a column of the first row

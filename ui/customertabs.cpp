@@ -12,8 +12,6 @@
 #include "modelfacade.h"
 #include "questions.h"
 
-#include <QHash>
-#include <QRegularExpression>
 #include <QStringListModel>
 
 namespace {
@@ -57,19 +55,6 @@ const CustomerField customerFields[] = {
     {NOME, &Form::nome_CustomerLineEdit, &Form::nome_CustomerLabel},
     {COGNOME, &Form::cognome_CustomerLineEdit, &Form::cognome_CustomerLabel},
 };
-
-// What the exchange system cannot deliver to is refused as it is typed rather than at the
-// export: the recipient code has exactly 7 letters or digits, a PEC is a mail address.
-// An empty value is always taken: the customer may not need one.
-bool isWellFormed(const QString& key, const QString& value)
-{
-    static const QHash<QString, QRegularExpression> formats = {
-        {CODICE_DESTINATARIO, QRegularExpression(QStringLiteral("^[A-Za-z0-9]{7}$"))},
-        {PEC, QRegularExpression(QStringLiteral("^[^@\\s]+@[^@\\s]+\\.[^@\\s]+$"))},
-    };
-    const auto format = formats.constFind(key);
-    return value.isEmpty() || format == formats.cend() || format->match(value).hasMatch();
-}
 
 // A refused value empties these editors; the others show the model's value again anyway.
 const QStringList keysEmptiedWhenRefused = {RAGIONE_S, PIVA, ADDRESS, FISCAL_CODE, CAP, LOCALITY, CITY, TELEPHONE, FAX,
@@ -330,8 +315,7 @@ void MyClass::sendCustomerEditor(const QString& key)
 void MyClass::setCustomerFieldFromEdit(const QString& key, const QString& value, QLabel* label)
 {
     ModelFacade* model = ModelFacade::instance();
-    const bool wellFormed = isWellFormed(key, value);
-    const bool accepted = model->setCustomerField(key, wellFormed ? value : QString()) == 0 && wellFormed;
+    const bool accepted = model->setCustomerField(key, value) == 0;
     if (!accepted && !model->hasChoiceValue(key)) {
         label->setStyleSheet(refusedStyle);
         if (QLineEdit* editor = customerEditOfField.value(key))

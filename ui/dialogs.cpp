@@ -9,6 +9,7 @@
 #include "codecombo.h"
 #include "companykeys.h"
 #include "modelfacade.h"
+#include "numbertext.h"
 #include "preferencekeys.h"
 
 #include <QDate>
@@ -87,7 +88,6 @@ const TransportChoice transportChoices[] = {
 
 const QString dateFormat = QStringLiteral("dd/MM/yyyy");
 const QString timeFormat = QStringLiteral("hh:mm");
-const QString scadenzaSeparator = QStringLiteral(" -- ");
 
 // Selects the item equal to the stored value. A value the user typed in is shown as typed,
 // so that accepting the dialog again does not replace it with an item.
@@ -133,6 +133,10 @@ void MyClass::connectDialogs()
     }
     connect(dateForm->aggiungiData, &QPushButton::clicked, this, &MyClass::addScadenzaDate);
     connect(dateForm->rimuoviData, &QPushButton::clicked, this, &MyClass::removeScadenzaDate);
+    connect(dateForm->dateList, &QTableWidget::cellChanged, this, &MyClass::setImportoScadenza);
+    dateForm->dateList->setColumnWidth(0, 90);
+    dateForm->dateList->setColumnWidth(2, 100);
+    dateForm->dateList->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     connect(aziendaForm->confirmButtonCompany, &QDialogButtonBox::accepted, dlgAzienda.get(), &QDialog::accept);
     connect(aziendaForm->confirmButtonCompany, &QDialogButtonBox::rejected, dlgAzienda.get(), &QDialog::reject);
     connect(trasportoForm->confirmButtonTrasporto, &QDialogButtonBox::accepted, dlgTrasporto.get(), &QDialog::accept);
@@ -261,14 +265,20 @@ void MyClass::addScadenzaDate()
 
 void MyClass::removeScadenzaDate()
 {
-    const QList<QListWidgetItem*> selected = dateForm->dateList->selectedItems();
+    const QList<QTableWidgetItem*> selected = dateForm->dateList->selectedItems();
     if (selected.isEmpty())
         return;
-    // the date ends at the first separator; the note is all the rest, separators it holds included
-    const QString text = selected.first()->text();
-    const qsizetype separator = text.indexOf(scadenzaSeparator);
-    if (separator < 0)
+    const int row = selected.first()->row();
+    ModelFacade::instance()->removeScadenzaDate(dateForm->dateList->item(row, 0)->data(Qt::UserRole).toDate(),
+                                                dateForm->dateList->item(row, 1)->text());
+}
+
+void MyClass::setImportoScadenza(int row, int column)
+{
+    if (column != scadenzaAmountColumn)
         return;
-    ModelFacade::instance()->removeScadenzaDate(QDate::fromString(text.left(separator), dateFormat),
-                                                text.mid(separator + scadenzaSeparator.size()));
+    // A text that is no amount leaves the amount as it was, shown again at once.
+    const std::optional<double> amount = parseAmount(dateForm->dateList->item(row, column)->text());
+    if (!amount || !ModelFacade::instance()->setImportoScadenza(row, *amount))
+        updateScadenze();
 }

@@ -7,6 +7,7 @@
 #include "ui_trasportodialog.h"
 
 #include "amounttext.h"
+#include "codecombo.h"
 #include "companykeys.h"
 #include "documentregister.h"
 #include "einvoiceexport.h"
@@ -137,6 +138,10 @@ void MyClass::connectInvoiceTab()
     connect(form->numFLineEdit, &QLineEdit::editingFinished, this, &MyClass::setNumFattura);
     connect(form->scontoClienteLineEdit, &QLineEdit::editingFinished, this, &MyClass::setScontoF);
     connect(form->ivaEdit, &QLineEdit::editingFinished, this, &MyClass::handleIvaChange);
+    CodeCombo::fill(form->naturaCombo, FiscalCodes::nature());
+    form->naturaCombo->setMinimumContentsLength(5);
+    connect(form->naturaCombo, &QComboBox::currentIndexChanged, this, &MyClass::setNatura);
+    connect(form->riferimentoEdit, &QLineEdit::editingFinished, this, &MyClass::setRiferimentoNormativo);
     connect(form->deliveryTotal_LineEdit, &QLineEdit::editingFinished, this, &MyClass::handleDeliveryCost);
     connect(form->varieTotal_LineEdit, &QLineEdit::editingFinished, this, &MyClass::setVarieTotal);
     connect(form->ImballoTotal_LineEdit, &QLineEdit::editingFinished, this, &MyClass::setImballoTotal);
@@ -282,6 +287,7 @@ void MyClass::setInvoiceReadOnly(bool readOnly)
     if (!readOnly)
         setPaymentWidgetsEnabled(ModelFacade::instance()->hasInvoiceCustomer());
     readOnlyBanner->setVisible(readOnly);
+    showNatura();
     // only an issued document has the number and date its electronic invoice carries
     form->eInvoiceButton->setEnabled(readOnly && issuedShown && EInvoiceExport::exportable(issuedShown->docType));
 }
@@ -302,6 +308,36 @@ void MyClass::handleIvaChange()
     if (problem.isEmpty() && !typed.trimmed().isEmpty())
         model->setIva(QString::number(*parseCount(typed.trimmed())));
     showUnlessMarked(form->ivaEdit, QString::number(model->getIva()));
+    showNatura();
+}
+
+void MyClass::setNatura()
+{
+    ModelFacade::instance()->setNatura(CodeCombo::code(form->naturaCombo));
+    showNatura();
+    scheduleDraftSave();
+}
+
+void MyClass::setRiferimentoNormativo()
+{
+    ModelFacade::instance()->setRiferimentoNormativo(form->riferimentoEdit->text());
+    showNatura();
+    scheduleDraftSave();
+}
+
+// Why a 0 % rate carries no VAT is asked only while the rate is 0; an issued document
+// shows what it was issued with.
+void MyClass::showNatura()
+{
+    ModelFacade* model = ModelFacade::instance();
+    CodeCombo::select(form->naturaCombo, issuedShown ? issuedShown->natura : model->getNatura());
+    form->riferimentoEdit->setText(issuedShown ? issuedShown->riferimentoNormativo : model->getRiferimentoNormativo());
+    // the rate field shows the document's rate unless it holds a refused one
+    const std::optional<int> shownRate = isMarked(form->ivaEdit) ? std::nullopt : parseCount(form->ivaEdit->text().trimmed());
+    const bool untaxed = issuedShown ? issuedShown->ivaPercent == 0 : shownRate.value_or(model->getIva()) == 0;
+    for (QWidget* widget : std::initializer_list<QWidget*>{form->naturaLabel, form->naturaCombo, form->riferimentoLabel,
+                                                           form->riferimentoEdit})
+        widget->setEnabled(untaxed && !issuedShown);
 }
 
 void MyClass::handleDeliveryCost()
@@ -566,6 +602,7 @@ void MyClass::handleInvoiceChanged()
     form->FDate_LineEdit->setDate(model->getFDate());
     showUnlessMarked(form->numFLineEdit, formatCount(model->getNumFattura()));
     showUnlessMarked(form->scontoClienteLineEdit, formatAmount(model->getScontoF()));
+    showNatura();
 }
 
 void MyClass::updateSelectedCustomer(QMap<QString, QString>* fields)
@@ -600,12 +637,25 @@ void MyClass::updateSelectedCustomer(QMap<QString, QString>* fields)
 
 void MyClass::updateScadenze()
 {
-    const QList<Scadenza> scadenze = ModelFacade::instance()->getScadenze();
-    dateForm->dateList->clear();
+    ModelFacade* model = ModelFacade::instance();
+    const QList<Scadenza> scadenze = model->getScadenze();
+    const QList<double> importi = model->getImportiScadenze();
+    QTableWidget* list = dateForm->dateList;
+    const QSignalBlocker quiet(list); // filling the cells is no edit of an amount
+    list->setRowCount(int(scadenze.size()));
     form->scadenzeCombo->clear();
-    for (const Scadenza& scadenza : scadenze) {
-        const QString text = scadenza.first.toString(QStringLiteral("dd/MM/yyyy")) + QStringLiteral(" -- ") + scadenza.second;
-        dateForm->dateList->addItem(text);
-        form->scadenzeCombo->addItem(text);
+    for (int row = 0; row < scadenze.size(); ++row) {
+        const Scadenza& scadenza = scadenze.at(row);
+        const QString date = scadenza.first.toString(QStringLiteral("dd/MM/yyyy"));
+        auto* dateCell = new QTableWidgetItem(date);
+        dateCell->setData(Qt::UserRole, scadenza.first);
+        auto* amountCell = new QTableWidgetItem(formatAmountGrouped(importi.value(row)));
+        amountCell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        list->setItem(row, 0, dateCell);
+        list->setItem(row, 1, new QTableWidgetItem(scadenza.second));
+        list->setItem(row, scadenzaAmountColumn, amountCell);
+        for (const int fixed : {0, 1})
+            list->item(row, fixed)->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+        form->scadenzeCombo->addItem(date + QStringLiteral(" -- ") + scadenza.second);
     }
 }

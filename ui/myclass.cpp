@@ -125,6 +125,7 @@ void MyClass::connectModel()
     connect(model, &ModelFacade::lineItemChanged, this, &MyClass::refreshLineItem);
     connect(model, &ModelFacade::invoicePaymentChanged, this, &MyClass::handleInvoicePaymentChanged);
     connect(model, &ModelFacade::scadenzeChanged, this, &MyClass::updateScadenze);
+    connect(model, &ModelFacade::invoiceTotalChanged, this, &MyClass::updateScadenze); // the even split follows the total
     connect(model, &ModelFacade::selectedCustomerChanged, this, &MyClass::updateSelectedCustomer);
     form->loadSearchOkLabel->hide();
     connect(model, &ModelFacade::currentCustomerChanged, this, &MyClass::updateCustomerField);

@@ -80,6 +80,8 @@ public Q_SLOTS:
     void updateDocType(const QString& docType);
     void setScontoF();
     void handleIvaChange();
+    void setNatura();
+    void setRiferimentoNormativo();
     void handleDeliveryCost();
     void setVarieTotal();
     void setImballoTotal();
@@ -129,6 +131,7 @@ public Q_SLOTS:
     void openDateEditor();
     void addScadenzaDate();
     void removeScadenzaDate();
+    void setImportoScadenza(int row, int column);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -149,6 +152,7 @@ private:
     void renumberRows();
     void clearEntryMarks();
     void sizeTotalFields();
+    void showNatura();
 
     void appendLineItemRow(int id);
     void proposeNumber();
@@ -190,6 +194,8 @@ private:
     void fillCustomerCodeCombo();
 
     // Dialogs
+    // The due-date list's columns are date, note and amount; only the amount is edited.
+    static constexpr int scadenzaAmountColumn = 2;
     void storeTransportPreferences();
     void refreshTransportStart();
     void initTransportPreferences();
