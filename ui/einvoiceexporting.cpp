@@ -107,6 +107,16 @@ void MyClass::exportDocumentEInvoice(const InvoiceData& document)
 
 void MyClass::exportYearEInvoices(int year)
 {
+    // In the order they were issued, so that the progressives follow the numbers.
+    QList<DocumentRegister::Entry> entries;
+    const QList<DocumentRegister::Entry> listed = documents().entries(year);
+    std::copy_if(listed.crbegin(), listed.crend(), std::back_inserter(entries),
+                 [](const DocumentRegister::Entry& entry) { return EInvoiceExport::exportable(entry.docType); });
+    if (entries.isEmpty()) {
+        Questions::notify(this, QMessageBox::Information,
+                          QStringLiteral("Nessuna fattura o nota dell'anno %1 da esportare.").arg(year));
+        return;
+    }
     QFileDialog dialog(this, QStringLiteral("Fatture elettroniche dell'anno %1").arg(year));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -117,11 +127,6 @@ void MyClass::exportYearEInvoices(int year)
     if (zipPath.isEmpty())
         return;
 
-    // In the order they were issued, so that the progressives follow the numbers.
-    QList<DocumentRegister::Entry> entries;
-    const QList<DocumentRegister::Entry> listed = documents().entries(year);
-    std::copy_if(listed.crbegin(), listed.crend(), std::back_inserter(entries),
-                 [](const DocumentRegister::Entry& entry) { return EInvoiceExport::exportable(entry.docType); });
     const DocumentRegister& documents = this->documents();
     const YearExport result = runWithProgress<YearExport>(
         QStringLiteral("Esportazione delle fatture elettroniche in corso..."), terminationRequested,
