@@ -1,5 +1,6 @@
 #include "einvoice.h"
 
+#include "amounttext.h"
 #include "builder.h"
 #include "contentrules.h"
 #include "schemacheck.h"
@@ -12,11 +13,7 @@ namespace {
 
 QString euro(qint64 cents)
 {
-    const qint64 whole = std::llabs(cents);
-    return QStringLiteral("%1%2,%3")
-        .arg(cents < 0 ? QStringLiteral("-") : QString())
-        .arg(whole / 100)
-        .arg(whole % 100, 2, 10, QLatin1Char('0'));
+    return formatAmount(double(cents) / 100.0);
 }
 
 // The file states what the page prints: otherwise one of them is wrong, and neither may go out.

@@ -1,6 +1,7 @@
 #include "companykeys.h"
 #include "contentrules.h"
 #include "einvoice.h"
+#include "einvoiceparties.h"
 #include "invoicedata.h"
 #include "lineitem.h"
 #include "preferencekeys.h"
@@ -66,13 +67,8 @@ InvoiceData fattura()
     d.docType = QStringLiteral("FATTURA");
     d.number = 42;
     d.date = QDate(2026, 12, 6);
-    d.company = {{CODE, "AZ0001"},        {RAGIONE_S, "QUILL SNC"},   {PIVA, "01234567897"},
-                 {FISCAL_CODE, "01234567897"}, {ADDRESS, "VIA ROMA 1"}, {CAP, "47121"},
-                 {LOCALITY, "FORLÌ"},     {CITY, "FC"},               {NAZIONE, "ITALIA"},
-                 {REGIME_FISCALE, "RF01"}, {REA_UFFICIO, "FC"},        {REA_NUMERO, "123456"}};
-    d.customer = {{CODE, "C00007"},    {RAGIONE_S, "CAFFÈ ROSSI SRL"}, {PIVA, "IT 09876543217"},
-                  {ADDRESS, "VIA TORINO 38"}, {CAP, "00145"},         {LOCALITY, "ROMA"},
-                  {CITY, "rm"},        {CODICE_DESTINATARIO, "ABC1234"}};
+    d.company = acceptedSeller();
+    d.customer = acceptedBuyer();
     d.rows = {row("VITI", "10", "12.50", "0.00", "125.00"), row("DADI", "3", "7.3333", "10.00", "19.80")};
     d.ivaPercent = 22;
     d.payment = QStringLiteral("BONIFICO");

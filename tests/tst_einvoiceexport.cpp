@@ -1,5 +1,6 @@
 #include "companykeys.h"
 #include "einvoiceexport.h"
+#include "einvoiceparties.h"
 #include "testhome.h"
 
 #include <QDir>
@@ -8,23 +9,15 @@
 
 namespace {
 
-// A document the exchange system accepts: Italian seller and buyer with valid numbers.
+// A document the exchange system accepts.
 InvoiceData acceptedInvoice(int number, const QString& docType = QStringLiteral("FATTURA"))
 {
     InvoiceData document;
     document.docType = docType;
     document.number = number;
     document.date = QDate(2026, 12, 6);
-    document.company = {{CODE, QStringLiteral("AZ0001")},        {RAGIONE_S, QStringLiteral("QUILL SNC")},
-                        {PIVA, QStringLiteral("01234567897")},    {FISCAL_CODE, QStringLiteral("01234567897")},
-                        {ADDRESS, QStringLiteral("VIA ROMA 1")},  {CAP, QStringLiteral("47121")},
-                        {LOCALITY, QStringLiteral("FORLÌ")},      {CITY, QStringLiteral("FC")},
-                        {NAZIONE, QStringLiteral("ITALIA")},      {REGIME_FISCALE, QStringLiteral("RF01")}};
-    document.customer = {{CODE, QStringLiteral("C00007")},       {RAGIONE_S, QStringLiteral("CAFFÈ ROSSI SRL")},
-                         {PIVA, QStringLiteral("09876543217")},  {FISCAL_CODE, QStringLiteral("09876543217")},
-                         {ADDRESS, QStringLiteral("VIA VERDI 2")}, {CAP, QStringLiteral("20121")},
-                         {LOCALITY, QStringLiteral("MILANO")},   {CITY, QStringLiteral("MI")},
-                         {NAZIONE, QStringLiteral("ITALIA")},    {CODICE_DESTINATARIO, QStringLiteral("ABC1234")}};
+    document.company = acceptedSeller();
+    document.customer = acceptedBuyer();
     document.rows = {{{QStringLiteral("code"), QStringLiteral("A1")},
                       {QStringLiteral("description"), QStringLiteral("VITI")},
                       {QStringLiteral("um"), QStringLiteral("PZ")},

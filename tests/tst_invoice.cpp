@@ -3,6 +3,8 @@
 #include "amounttext.h"
 #include "company.h"
 #include "companykeys.h"
+#include "einvoice.h"
+#include "einvoiceparties.h"
 #include "invoice.h"
 #include "lineitem.h"
 #include "modelfacade.h"
@@ -125,7 +127,7 @@ private Q_SLOTS:
         invoice.setCompanySettings(company);
         invoice.setIva(iva);
         for (const QString& price : prices.split(QLatin1Char(' '), Qt::SkipEmptyParts))
-            addRow(invoice, price);
+            invoice.setLineItemField(addRow(invoice, price), LineItemKey::description, QStringLiteral("VITI"));
         invoice.setScontoF(scontoF);
         const QStringList costTexts = costs.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         for (qsizetype i = 0; i < costTexts.size(); ++i)
@@ -140,6 +142,20 @@ private Q_SLOTS:
         QCOMPARE((QList<double>{data.totalImp, data.totaleIva, data.bollo, data.totale}),
                  (QList<double>{invoice.getTotalImp(), invoice.getTotaleIva(), invoice.getBollo(), invoice.getTotale()}));
         QCOMPARE(data.natura.isEmpty(), iva != 0 || !settings.startsWith(QLatin1Char('N')));
+
+        // and the electronic invoice adds up to the same cents (it refuses a document that
+        // sends nothing, or one whose discount is larger than its goods)
+        InvoiceData document = data;
+        document.docType = QStringLiteral("FATTURA");
+        document.number = 1;
+        document.date = QDate(2026, 12, 6);
+        document.company = acceptedSeller();
+        document.company.insert(NATURA_SPESE, QStringLiteral("N1"));
+        document.company.insert(company);
+        document.customer = acceptedBuyer();
+        const EInvoice::Built built = EInvoice::build(document, QStringLiteral("00001"));
+        const bool exportable = !prices.isEmpty() && scontoF.toInt() <= 100;
+        QVERIFY2(built.ok() == exportable, qPrintable(built.findings.value(0).message));
     }
 
     // Each due date its amount: the ones set, and what they leave of the total shared evenly
