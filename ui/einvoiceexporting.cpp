@@ -73,8 +73,7 @@ void MyClass::exportEInvoice()
 void MyClass::exportDocumentEInvoice(const InvoiceData& document)
 {
     EInvoiceExport exporter(dataDirPath());
-    const QString folder = eInvoiceFolder(exporter, this);
-    if (folder.isEmpty())
+    if (eInvoiceFolder(exporter, this).isEmpty())
         return;
     const EInvoiceExport::Outcome outcome = exporter.exportDocument(document);
     if (!outcome.written()) {
@@ -102,7 +101,7 @@ void MyClass::exportDocumentEInvoice(const InvoiceData& document)
     statusBar()->showMessage(QStringLiteral("Fattura elettronica salvata in %1").arg(QDir::toNativeSeparators(outcome.filePath)),
                              5000);
     if (Questions::ask(box) == QMessageBox::Open)
-        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(outcome.filePath).absolutePath()));
 }
 
 void MyClass::exportYearEInvoices(int year)
