@@ -42,6 +42,7 @@ struct Body
     int index = 0;
     QString tipoDocumento;
     QDate data;
+    QList<QDate> collegate; // dates of the invoices a note refers to
     QString numero;
     QList<QDomElement> linee;
     QList<QDomElement> riepiloghi;
@@ -291,6 +292,28 @@ Details numeroHasDigit(const Invoice& invoice)
     });
 }
 
+// The exchange system refuses a document dated after the day it receives it.
+Details dataNotFuture(const Invoice& invoice)
+{
+    return forEachBody(invoice, [](const Body& b) -> Details {
+        if (b.data > QDate::currentDate())
+            return {where(b, QStringLiteral("data"), b.data.toString(QStringLiteral("dd/MM/yyyy")))};
+        return {};
+    });
+}
+
+// A note cannot be dated before the invoice it refers to.
+Details dataNotBeforeLinked(const Invoice& invoice)
+{
+    return forEachBody(invoice, [](const Body& b) -> Details {
+        Details details;
+        for (const QDate& linked : b.collegate)
+            if (b.data < linked)
+                details.append(where(b, QStringLiteral("fattura collegata del"), linked.toString(QStringLiteral("dd/MM/yyyy"))));
+        return details;
+    });
+}
+
 // FPR12 (to businesses and consumers) takes a 7-character recipient code, FPA12 a 6-character one.
 Details codiceDestinatarioLength(const Invoice& invoice)
 {
@@ -362,6 +385,8 @@ struct Rule
 const Rule rules[] = {
     {"00400", "Linea con aliquota IVA zero senza NATURA", naturaMissing},
     {"00401", "Linea con NATURA ma aliquota IVA diversa da zero", naturaUnexpected},
+    {"00403", "La data del documento è successiva a oggi", dataNotFuture},
+    {"00418", "La data del documento è precedente a quella della fattura collegata", dataNotBeforeLinked},
     {"00417", "Manca la PARTITA IVA o il CODICE FISCALE del cliente", buyerUnidentified},
     {"00419", "Manca un riepilogo (DatiRiepilogo) per un'aliquota IVA usata", summaryPerRate},
     {"00443", "Le aliquote IVA delle linee e dei riepiloghi non corrispondono", ratesSummarised},
@@ -392,6 +417,10 @@ Invoice read(const QDomDocument& document)
         body.tipoDocumento = text(general, QStringLiteral("TipoDocumento"));
         body.data = QDate::fromString(text(general, QStringLiteral("Data")), Qt::ISODate);
         body.numero = text(general, QStringLiteral("Numero"));
+        const QDomElement generali = element.firstChildElement(QStringLiteral("DatiGenerali"));
+        for (const QDomElement& linked : children(generali, QStringLiteral("DatiFattureCollegate")))
+            if (const QString date = text(linked, QStringLiteral("Data")); !date.isEmpty())
+                body.collegate.append(QDate::fromString(date, Qt::ISODate));
         body.casse = children(general, QStringLiteral("DatiCassaPrevidenziale"));
         const QDomElement goods = element.firstChildElement(QStringLiteral("DatiBeniServizi"));
         body.linee = children(goods, QStringLiteral("DettaglioLinee"));
