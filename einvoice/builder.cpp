@@ -134,6 +134,7 @@ struct Summary
     Key key;
     QString riferimento;
     qint64 imponibile = 0;
+    qint64 arrotondamento = 0; // already part of imponibile
     qint64 imposta() const
     {
         // half a cent rounds away from zero, as on the page
@@ -397,7 +398,7 @@ private:
                     summary.riferimento = riferimento;
                 return summary;
             }
-        summaries.append({key, riferimento, 0});
+        summaries.append({key, riferimento});
         return summaries.last();
     }
 
@@ -405,6 +406,25 @@ private:
     {
         summaryOf(line.key, riferimento).imponibile += line.total;
         lines.append(line);
+    }
+
+    // A document issued before totals were kept in cents printed its taxable amount rounded
+    // once, where the file adds up lines rounded one by one. The cent or two between them
+    // goes into the summary as Arrotondamento, so the file states what the page prints.
+    void alignWithPage(const Key& goods)
+    {
+        const double printed = d.totalImp * 100.0;
+        if (std::abs(printed - std::round(printed)) < 1e-6)
+            return; // kept in cents: rows and discount add up to it exactly
+        qint64 lineTotal = 0;
+        for (const Line& line : std::as_const(lines))
+            lineTotal += line.total;
+        const qint64 difference = std::llround(printed) - lineTotal;
+        if (std::llabs(difference) >= 100)
+            return; // not a rounding: the comparison with the page refuses the document
+        Summary& summary = summaryOf(goods, QString());
+        summary.arrotondamento = difference;
+        summary.imponibile += difference;
     }
 
     void collectLines()
@@ -454,6 +474,8 @@ private:
                      QString(), amount, QString(), -sconto, goods},
                     riferimentoGoods);
         }
+
+        alignWithPage(goods);
 
         const bool taxed = d.company.value(IVA_SPESE) == QLatin1String("1");
         const struct
@@ -791,6 +813,8 @@ private:
             w.writeStartElement(QStringLiteral("DatiRiepilogo"));
             w.writeTextElement(QStringLiteral("AliquotaIVA"), rate(summary.key.rate));
             element(QStringLiteral("Natura"), summary.key.natura);
+            if (summary.arrotondamento != 0)
+                w.writeTextElement(QStringLiteral("Arrotondamento"), money(summary.arrotondamento));
             w.writeTextElement(QStringLiteral("ImponibileImporto"), money(summary.imponibile));
             w.writeTextElement(QStringLiteral("Imposta"), money(summary.imposta()));
             if (summary.key.rate > 0)
