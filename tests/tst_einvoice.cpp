@@ -346,14 +346,12 @@ private Q_SLOTS:
 
         QVERIFY2(xml.contains(from), from.constData());
         const QByteArray broken = QByteArray(xml).replace(from, to);
-        const QList<EInvoice::Finding> findings = EInvoice::checkSchema(broken) + EInvoice::checkContentRules(broken);
-        QStringList codes;
-        for (const EInvoice::Finding& finding : findings)
-            codes.append(finding.code);
+        const QStringList found = messages(EInvoice::checkSchema(broken) + EInvoice::checkContentRules(broken));
         if (code.isEmpty())
-            QCOMPARE(messages(findings), QStringList());
-        else
-            QVERIFY2(codes.contains(code), qPrintable(messages(findings).join(QLatin1Char('\n'))));
+            QCOMPARE(found, QStringList());
+        else // each message starts with its code
+            QVERIFY2(!found.filter(QRegularExpression(QLatin1Char('^') + code + QLatin1Char(' '))).isEmpty(),
+                     qPrintable(found.join(QLatin1Char('\n'))));
     }
 };
 

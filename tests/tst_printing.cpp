@@ -259,7 +259,6 @@ private Q_SLOTS:
         text("amount grouped", {550, 310, 80, 18}, "1.000,00");
         text("vat code as amount", {630, 310, 83, 18}, "22,00");
         text("hyphen breaks the description", {90, 310, 220, 30}, "TAVOLO|LEGNO");
-        text("note", {0, 700, 713, 60}, " CONSEGNA AL PIANO");
         text("note of two characters", {0, 700, 713, 60}, "", "", "", "ok");
         text("note of three characters", {0, 700, 713, 60}, " URG", "", "", "urg");
         cell("DATA FATTURA", {100, 190, 150, 34}, "05.03.2024");
