@@ -18,6 +18,9 @@ namespace {
 const QString italy = QStringLiteral("IT");
 // The stamp duty carries no VAT: it is outside the scope of the tax.
 const QString naturaBollo = QStringLiteral("N1");
+const QString foreignRecipient = QStringLiteral("XXXXXXX");
+constexpr qint64 stampThresholdCents = 7747;
+constexpr qint64 stampCents = 200;
 const QString riferimentoBollo = QStringLiteral("Escluso art. 15 DPR 633/72");
 
 qint64 cents(double amount)
@@ -119,12 +122,14 @@ struct Key
 
 struct Line
 {
+    QString tipo; // TipoCessionePrestazione: "SC" a discount, "AC" a cost; empty for goods
     QString code;
     QString description;
     QString quantity; // empty: a line of one amount (a discount, a cost)
     QString um;
     QString price;
-    QString sconto; // row discount percentage, empty when none
+    QString sconto;        // row discount percentage, empty when none
+    QString scontoImporto; // the same per unit, for a percentage finer than the format's cents
     qint64 total = 0;
     Key key;
 };
@@ -193,16 +198,18 @@ private:
     QString field(const QString& value, int maxLength, const QString& who, const QString& what,
                   Charset charset = Charset::Latin1)
     {
+        const ushort limit = charset == Charset::BasicLatin ? 0x7F : 0xFF;
         QString text;
-        for (const QChar c : value)
-            text += transliterations().value(c, QString(c));
-        if (charset == Charset::BasicLatin) {
-            // accented letters lose their accent: È -> E
-            text = text.normalized(QString::NormalizationForm_D);
-            text.remove(QRegularExpression(QStringLiteral("\\p{Mn}")));
+        for (const QChar c : value) {
+            QString replaced = transliterations().value(c, QString(c));
+            if (replaced.size() == 1 && replaced.at(0).unicode() > limit) {
+                // a letter the field does not take becomes its base letter: Č -> C, ² -> 2
+                replaced = replaced.normalized(QString::NormalizationForm_KD);
+                replaced.remove(QRegularExpression(QStringLiteral("\\p{Mn}")));
+            }
+            text += replaced;
         }
         text = text.trimmed();
-        const ushort limit = charset == Charset::BasicLatin ? 0x7F : 0xFF;
         for (const QChar c : text) {
             const bool control = c.unicode() < 0x20 && c != QLatin1Char('\n') && c != QLatin1Char('\t')
                                  && c != QLatin1Char('\r');
@@ -341,15 +348,19 @@ private:
         if (buyer.nazione != italy) {
             // a foreign customer is known by its own country's VAT identifier
             QString id = c.value(PIVA).toUpper().remove(QRegularExpression(QStringLiteral("[^A-Z0-9]")));
-            if (id.startsWith(buyer.nazione))
-                id = id.mid(buyer.nazione.size());
+            // the VAT identifier's own prefix goes: "DE123456789", "EL123456789" for Greece,
+            // "ATU12345678"; a "CHE-..." number keeps its letters
+            const QString prefix = buyer.nazione == QLatin1String("GR") ? QStringLiteral("EL") : buyer.nazione;
+            static const QRegularExpression prefixed(QStringLiteral("^[A-Z]{2}U?[0-9]"));
+            if (id.startsWith(prefix) && prefixed.match(id).hasMatch())
+                id = id.mid(prefix.size());
             if (id.isEmpty())
                 refuse(who, QStringLiteral("manca la PARTITA IVA (identificativo IVA del suo paese)"));
             else if (id.size() > 28)
                 refuse(who, QStringLiteral("la PARTITA IVA supera i 28 caratteri ammessi"));
             buyer.idPaese = buyer.nazione;
             buyer.idCodice = id;
-            codiceDestinatario = QStringLiteral("XXXXXXX");
+            codiceDestinatario = foreignRecipient;
             return;
         }
         buyer.idCodice = partitaIva(c, who);
@@ -364,7 +375,9 @@ private:
             QStringLiteral("^[A-Za-z0-9._%+'-]+@[A-Za-z0-9.-]+\\.[A-Za-z]{2,}$"));
         if (!pec.isEmpty() && (!pecShape.match(pec).hasMatch() || pec.size() > 256))
             refuse(who, QStringLiteral("la PEC \"%1\" non è un indirizzo valido").arg(pec));
-        if (codiceDestinatario.isEmpty() && !pec.isEmpty())
+        // A consumer without a channel gets the file through the tax agency's own area; a
+        // business must say where its invoices go.
+        if (codiceDestinatario.isEmpty() && (!pec.isEmpty() || buyer.idCodice.isEmpty()))
             codiceDestinatario = QStringLiteral("0000000");
         static const QRegularExpression codeShape(QStringLiteral("^[A-Z0-9]{7}$"));
         if (codiceDestinatario.isEmpty())
@@ -372,6 +385,9 @@ private:
         else if (!codeShape.match(codiceDestinatario).hasMatch())
             refuse(who, QStringLiteral("il CODICE DESTINATARIO \"%1\" deve avere 7 caratteri, lettere e cifre")
                             .arg(c.value(CODICE_DESTINATARIO).trimmed()));
+        else if (codiceDestinatario == foreignRecipient)
+            refuse(who, QStringLiteral("il CODICE DESTINATARIO XXXXXXX vale solo per un cliente estero: "
+                                       "indicare la NAZIONE o il codice del cliente"));
         if (codiceDestinatario == QLatin1String("0000000"))
             pecDestinatario = pec;
     }
@@ -411,14 +427,16 @@ private:
     // A document issued before totals were kept in cents printed its taxable amount rounded
     // once, where the file adds up lines rounded one by one. The cent or two between them
     // goes into the summary as Arrotondamento, so the file states what the page prints.
-    void alignWithPage(const Key& goods)
+    void alignWithPage(const Key& goods, bool costsTaxed)
     {
         const double printed = d.totalImp * 100.0;
         if (std::abs(printed - std::round(printed)) < 1e-6)
             return; // kept in cents: rows and discount add up to it exactly
+        // the printed taxable amount: goods, discount and, when taxed, the costs
         qint64 lineTotal = 0;
         for (const Line& line : std::as_const(lines))
-            lineTotal += line.total;
+            if (line.tipo != QLatin1String("AC") || costsTaxed)
+                lineTotal += line.total;
         const qint64 difference = std::llround(printed) - lineTotal;
         if (std::llabs(difference) >= 100)
             return; // not a rounding: the comparison with the page refuses the document
@@ -436,7 +454,8 @@ private:
         QString riferimentoGoods;
         if (d.ivaPercent == 0) {
             goods.natura = natura(d.natura, rateWho, QStringLiteral("la NATURA"));
-            riferimentoGoods = field(d.riferimentoNormativo, 100, rateWho, QStringLiteral("il RIFERIMENTO NORMATIVO"));
+            riferimentoGoods =
+                required(d.riferimentoNormativo, 100, rateWho, QStringLiteral("il RIFERIMENTO NORMATIVO"));
         }
         for (int i = 0; i < d.rows.size(); ++i) {
             const InvoiceData::FieldMap& row = d.rows.at(i);
@@ -460,8 +479,12 @@ private:
             line.quantity = decimal(quantity);
             line.price = decimal(price);
             line.um = field(row.value(LineItemKey::um), 10, who, QStringLiteral("l'unità di misura"), Charset::BasicLatin);
-            if (sconto > 0)
+            // a percentage such as 33,333 is more than the format's two decimals take: the
+            // discount goes per unit instead, so that price and total still agree
+            if (sconto > 0 && std::abs(sconto * 100 - std::round(sconto * 100)) < 1e-6)
                 line.sconto = QString::number(sconto, 'f', 2);
+            else if (sconto > 0)
+                line.scontoImporto = decimal(price * sconto / 100);
             addLine(line, riferimentoGoods);
         }
         if (lines.isEmpty())
@@ -470,12 +493,10 @@ private:
         const qint64 sconto = cents(d.importoSconto);
         if (sconto != 0) {
             const QString amount = money(-sconto);
-            addLine({QString(), QStringLiteral("SCONTO %1 %").arg(QString::number(d.scontoF, 'f', 2)), QString(),
-                     QString(), amount, QString(), -sconto, goods},
+            addLine({QStringLiteral("SC"), QString(), QStringLiteral("SCONTO %1 %").arg(QString::number(d.scontoF, 'f', 2)),
+                     QString(), QString(), amount, QString(), QString(), -sconto, goods},
                     riferimentoGoods);
         }
-
-        alignWithPage(goods);
 
         const bool taxed = d.company.value(IVA_SPESE) == QLatin1String("1");
         const struct
@@ -497,21 +518,36 @@ private:
                 // untaxed costs are 0 % amounts of the nature the company chose for them
                 const QString who = QStringLiteral("Dati azienda");
                 costKey = {0, natura(d.company.value(NATURA_SPESE), who, QStringLiteral("la NATURA DELLE SPESE"))};
-                riferimentoCosts = field(d.company.value(RIFERIMENTO_SPESE), 100, who,
-                                         QStringLiteral("il RIFERIMENTO NORMATIVO DELLE SPESE"));
+                riferimentoCosts = required(d.company.value(RIFERIMENTO_SPESE), 100, who,
+                                            QStringLiteral("il RIFERIMENTO NORMATIVO DELLE SPESE"));
                 naturaAsked = true;
             }
-            addLine({QString(), QString::fromLatin1(cost.description), QString(), QString(), money(amount), QString(),
-                     amount, costKey},
+            addLine({QStringLiteral("AC"), QString(), QString::fromLatin1(cost.description), QString(), QString(),
+                     money(amount), QString(), QString(), amount, costKey},
                     riferimentoCosts);
         }
+        alignWithPage(goods, taxed);
 
         if (cents(d.bollo) > 0 && d.company.value(BOLLO_A_CARICO) == QLatin1String("1"))
-            addLine({QString(), QStringLiteral("IMPOSTA DI BOLLO"), QString(), QString(), money(cents(d.bollo)),
-                     QString(), cents(d.bollo), Key{0, naturaBollo}},
+            addLine({QStringLiteral("AC"), QString(), QStringLiteral("IMPOSTA DI BOLLO"), QString(), QString(),
+                     money(cents(d.bollo)), QString(), QString(), cents(d.bollo), Key{0, naturaBollo}},
                     riferimentoBollo);
         if (lines.size() > 9999)
             refuse(QStringLiteral("Documento %1").arg(d.number), QStringLiteral("ha più di 9999 righe"));
+    }
+
+    // The virtual stamp is due on more than 77,47 untaxed with a nature that bears it. A
+    // document issued before the stamp was computed does not carry it; the file declares it
+    // all the same (charged to no one, so its total stays the printed one).
+    bool stampDue() const
+    {
+        if (cents(d.bollo) > 0)
+            return true;
+        qint64 untaxed = 0;
+        for (const Summary& summary : summaries)
+            if (FiscalCodes::requiresStamp(summary.key.natura))
+                untaxed += summary.imponibile;
+        return untaxed > stampThresholdCents;
     }
 
     qint64 totale() const
@@ -744,10 +780,10 @@ private:
         w.writeTextElement(QStringLiteral("Divisa"), QStringLiteral("EUR"));
         w.writeTextElement(QStringLiteral("Data"), d.date.toString(Qt::ISODate));
         w.writeTextElement(QStringLiteral("Numero"), QString::number(d.number));
-        if (cents(d.bollo) > 0) {
+        if (stampDue()) {
             w.writeStartElement(QStringLiteral("DatiBollo"));
             w.writeTextElement(QStringLiteral("BolloVirtuale"), QStringLiteral("SI"));
-            w.writeTextElement(QStringLiteral("ImportoBollo"), money(cents(d.bollo)));
+            w.writeTextElement(QStringLiteral("ImportoBollo"), money(stampCents));
             w.writeEndElement();
         }
         w.writeTextElement(QStringLiteral("ImportoTotaleDocumento"), money(totale()));
@@ -762,7 +798,7 @@ private:
                 w.writeTextElement(QStringLiteral("Data"), d.linkedDate.toString(Qt::ISODate));
             w.writeEndElement();
         }
-        if (transport) {
+        if (transport && !transport->isEmpty()) {
             w.writeStartElement(QStringLiteral("DatiTrasporto"));
             element(QStringLiteral("MezzoTrasporto"), transport->mezzo);
             element(QStringLiteral("CausaleTrasporto"), transport->causale);
@@ -788,6 +824,7 @@ private:
         for (const Line& line : lines) {
             w.writeStartElement(QStringLiteral("DettaglioLinee"));
             w.writeTextElement(QStringLiteral("NumeroLinea"), QString::number(++number));
+            element(QStringLiteral("TipoCessionePrestazione"), line.tipo);
             if (!line.code.isEmpty()) {
                 w.writeStartElement(QStringLiteral("CodiceArticolo"));
                 w.writeTextElement(QStringLiteral("CodiceTipo"), QStringLiteral("INTERNO"));
@@ -798,10 +835,11 @@ private:
             element(QStringLiteral("Quantita"), line.quantity);
             element(QStringLiteral("UnitaMisura"), line.um);
             w.writeTextElement(QStringLiteral("PrezzoUnitario"), line.price);
-            if (!line.sconto.isEmpty()) {
+            if (!line.sconto.isEmpty() || !line.scontoImporto.isEmpty()) {
                 w.writeStartElement(QStringLiteral("ScontoMaggiorazione"));
                 w.writeTextElement(QStringLiteral("Tipo"), QStringLiteral("SC"));
-                w.writeTextElement(QStringLiteral("Percentuale"), line.sconto);
+                element(QStringLiteral("Percentuale"), line.sconto);
+                element(QStringLiteral("Importo"), line.scontoImporto);
                 w.writeEndElement();
             }
             w.writeTextElement(QStringLiteral("PrezzoTotale"), money(line.total));
@@ -874,6 +912,11 @@ private:
         QString mezzo, causale, aspetto, colli, lordo, netto;
         QDate inizio;
         std::optional<Party> resa;
+        bool isEmpty() const
+        {
+            return mezzo.isEmpty() && causale.isEmpty() && aspetto.isEmpty() && colli.isEmpty() && lordo.isEmpty()
+                   && netto.isEmpty() && !inizio.isValid() && !resa;
+        }
     };
 
     const InvoiceData& d;

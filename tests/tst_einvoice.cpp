@@ -111,7 +111,7 @@ private Q_SLOTS:
             d.linkedNumber = 17;
             d.linkedDate = QDate(2026, 11, 30);
         }) << QStringList{"<TipoDocumento>TD04</TipoDocumento>", "<PrezzoTotale>-7.24</PrezzoTotale>",
-                          "<IdDocumento>17</IdDocumento>", "<Data>2026-11-30</Data>"};
+                          "<IdDocumento>17</IdDocumento>", "<TipoCessionePrestazione>SC</TipoCessionePrestazione>", "<Data>2026-11-30</Data>"};
         QTest::newRow("nota di debito 4 %, spese con IVA") << changed(fattura(), [](InvoiceData& d) {
             d.docType = QStringLiteral("NOTA DI DEBITO");
             d.ivaPercent = 4;
@@ -179,6 +179,29 @@ private Q_SLOTS:
             d.note = QString(450, QLatin1Char('N'));
         }) << QStringList{"<Descrizione>PROMO 5 EUR - &quot;OFFERTA&quot; 'SPECIALE'...</Descrizione>",
                           "<Causale>" + QString(50, QLatin1Char('N')) + "</Causale>"};
+        // issued before totals were kept in cents: 144,79 printed where the lines add 144,80
+        QTest::newRow("documento con totali non arrotondati") << changed(fattura(), [](InvoiceData& d) {
+            d.totalImp = 144.7901;
+            d.totaleIva = 31.853822;
+            d.totale = 176.643922;
+        }) << QStringList{"<Arrotondamento>-0.01</Arrotondamento>", "<ImponibileImporto>144.79</ImponibileImporto>"};
+        QTest::newRow("bollo dovuto, non calcolato allora") << untaxed("N4")
+                                                           << QStringList{"<ImportoBollo>2.00</ImportoBollo>"};
+        QTest::newRow("sconto di riga in millesimi") << changed(fattura(), [](InvoiceData& d) {
+            d.rows[1] = row("DADI", "3", "7.3333", "33.333", "14.67");
+            d.totalImp = 139.67;
+            d.totaleIva = 30.73;
+            d.totale = 170.40;
+        }) << QStringList{"<Importo>2.44440889</Importo>"};
+        QTest::newRow("persona senza codice né PEC") << changed(fattura(), [](InvoiceData& d) {
+            d.customer = {{CODE, "C00011"}, {PERSONA_FISICA, "1"}, {NOME, "ANNA"}, {COGNOME, "BIANCHI"},
+                          {FISCAL_CODE, "RSSMRA85T10A562S"}, {ADDRESS, "VIA PO 2"}, {CAP, "00100"}, {LOCALITY, "ROMA"}};
+        }) << QStringList{"<CodiceDestinatario>0000000</CodiceDestinatario>"};
+        QTest::newRow("cliente greco, lettere oltre il Latin-1") << changed(untaxed("N3.2"), [](InvoiceData& d) {
+            d.customer = {{CODE, "C00012"}, {RAGIONE_S, "ŠTEFANOU AE"}, {PIVA, "EL 123456789"},
+                          {ADDRESS, "ODOS ČAKI 5"}, {CAP, "10431"}, {LOCALITY, "ATENE"}, {NAZIONE, "GRECIA"}};
+        }) << QStringList{"<IdPaese>GR</IdPaese>", "<IdCodice>123456789</IdCodice>", "<Denominazione>STEFANOU AE",
+                          "<Indirizzo>ODOS CAKI 5</Indirizzo>"};
     }
 
     void documents_buildValidFilesWithThePrintedTotals()
@@ -245,6 +268,12 @@ private Q_SLOTS:
         QTest::newRow("codice destinatario corto") << Change([](InvoiceData& d) {
             d.customer[CODICE_DESTINATARIO] = "ABC123";
         }) << "il CODICE DESTINATARIO \"ABC123\" deve avere 7 caratteri";
+        QTest::newRow("codice per l'estero a un cliente italiano")
+            << Change([](InvoiceData& d) { d.customer[CODICE_DESTINATARIO] = "XXXXXXX"; })
+            << "Cliente C00007: il CODICE DESTINATARIO XXXXXXX vale solo per un cliente estero";
+        QTest::newRow("0 % senza riferimento normativo")
+            << Change([](InvoiceData& d) { d = changed(untaxed("N3.5"), [](InvoiceData& u) { u.riferimentoNormativo.clear(); }); })
+            << "Aliquota 0 %: manca il RIFERIMENTO NORMATIVO";
         QTest::newRow("regime fiscale") << Change([](InvoiceData& d) { d.company.remove(REGIME_FISCALE); })
                                         << "Dati azienda: manca il REGIME FISCALE";
         QTest::newRow("0 % senza natura") << Change([](InvoiceData& d) { d = untaxed(""); })
@@ -299,7 +328,14 @@ private Q_SLOTS:
 
         const QByteArray example = officialExample();
         const QByteArray exempt = EInvoice::build(untaxed("N3.5"), QStringLiteral("1")).xml;
-        QVERIFY(!exempt.isEmpty());
+        const QByteArray credit = EInvoice::build(changed(fattura(), [](InvoiceData& d) {
+                                                      d.docType = QStringLiteral("NOTA DI CREDITO");
+                                                      d.linkedNumber = 17;
+                                                      d.linkedDate = QDate(2026, 11, 30);
+                                                  }),
+                                                  QStringLiteral("1"))
+                                      .xml;
+        QVERIFY(!exempt.isEmpty() && !credit.isEmpty());
 
         QTest::newRow("official example") << example << QByteArray("<CAP>07100</CAP>") << QByteArray("<CAP>07100</CAP>")
                                           << QString();
@@ -333,6 +369,10 @@ private Q_SLOTS:
         QTest::newRow("00401 linea") << exempt << QByteArray("<AliquotaIVA>0.00</AliquotaIVA>\n        <Natura>N3.5</Natura>\n      </Dett")
                                      << QByteArray("<AliquotaIVA>4.00</AliquotaIVA>\n        <Natura>N3.5</Natura>\n      </Dett")
                                      << "00401";
+        QTest::newRow("00403 data futura") << example << QByteArray("<Data>2014-12-18") << QByteArray("<Data>2999-12-18")
+                                           << "00403";
+        QTest::newRow("00418 nota anteriore alla fattura") << credit << QByteArray("<Data>2026-11-30")
+                                                          << QByteArray("<Data>2026-12-31") << "00418";
         QTest::newRow("00444 natura") << exempt << QByteArray("<Natura>N3.5</Natura>\n        <Imp")
                                       << QByteArray("<Natura>N3.6</Natura>\n        <Imp") << "00444";
     }

@@ -147,6 +147,7 @@ private Q_SLOTS:
         // sends nothing, or one whose discount is larger than its goods)
         InvoiceData document = addressed(data, 1);
         document.company.insert(NATURA_SPESE, QStringLiteral("N1"));
+        document.company.insert(RIFERIMENTO_SPESE, QStringLiteral("art. 15 DPR 633/72"));
         document.company.insert(company);
         const EInvoice::Built built = EInvoice::build(document, QStringLiteral("00001"));
         const bool exportable = !prices.isEmpty() && scontoF.toInt() <= 100;
