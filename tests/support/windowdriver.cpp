@@ -4,9 +4,12 @@
 #include "myclass.h"
 #include "questions.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTimer>
 #include <QtTest>
 
@@ -58,6 +61,41 @@ void WindowDriver::type(const QString& lineEdit, const QString& text)
     else
         QTest::keyClicks(edit, text);
     QTest::keyClick(edit, Qt::Key_Return);
+}
+
+QString WindowDriver::text(const QString& lineEdit) const
+{
+    auto* edit = find<QLineEdit>(lineEdit);
+    return edit ? edit->text() : QString();
+}
+
+void WindowDriver::click(const QString& button)
+{
+    QTest::mouseClick(find<QPushButton>(button), Qt::LeftButton);
+}
+
+void WindowDriver::showTab(int index)
+{
+    find<QTabWidget>("mainTab")->setCurrentIndex(index);
+}
+
+void WindowDriver::selectDocType(const QString& type)
+{
+    find<QComboBox>("docTypeSelection")->setCurrentText(type);
+}
+
+void WindowDriver::reset(QMessageBox::StandardButton answer)
+{
+    answers.append(answer);
+    mainWindow->findChild<QAction*>("actionReset")->trigger();
+}
+
+QStringList WindowDriver::boxTexts() const
+{
+    QStringList texts;
+    for (const Box& box : shownBoxes)
+        texts << box.text;
+    return texts;
 }
 
 void WindowDriver::whenDialogShown(const std::function<void(QWidget*)>& act)

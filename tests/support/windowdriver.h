@@ -6,6 +6,7 @@
 #include <QMap>
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
@@ -48,6 +49,13 @@ public:
 
     // Types into a line edit as a user does, ending with Return so that editing finishes.
     void type(const QString& lineEdit, const QString& text);
+    QString text(const QString& lineEdit) const;
+    void click(const QString& button);
+    void showTab(int index);
+    void selectDocType(const QString& type);
+    // RESET from the tool bar, its question answered with `answer`.
+    void reset(QMessageBox::StandardButton answer);
+    QStringList boxTexts() const;
     // Runs `act` with the dialog once it is shown modally, then lets `open` return.
     static void whenDialogShown(const std::function<void(QWidget*)>& act);
     // Writes a record file of one entry, such as customer_C00001.xml, into the data directory.
