@@ -247,10 +247,17 @@ private Q_SLOTS:
         const QLabel* caption = driver->find<QLabel>(editor->objectName().replace("LineEdit", "Label"));
         QCOMPARE(caption->styleSheet() == marked, stored.isEmpty());
 
-        // a cleared form is a company again, with nothing marked
+        // RESET asks: Cancel keeps the form; Ok clears it to a company again, nothing marked,
+        // nothing registered, the code still free
+        driver->reset(QMessageBox::Cancel);
+        QCOMPARE((QStringList{editor->text(), current(key)}), QStringList(2, stored));
         driver->reset(QMessageBox::Ok);
+        QCOMPARE((QStringList{editor->text(), current(key)}), QStringList(2, QString()));
         QVERIFY(!check->isChecked() && !driver->find<QLineEdit>("cognome_CustomerLineEdit")->isEnabled());
         QVERIFY(caption->styleSheet() != marked);
+        QCOMPARE(driver->boxTexts(), QStringList(2, "Conferma l'operazione di annullamento dei dati correnti ?"));
+        QCOMPARE(current(CODE), "C00011");
+        QCOMPARE(model()->getCustomerCodes().size(), 4);
     }
 
     // ---- Searching and loading
@@ -373,22 +380,6 @@ private Q_SLOTS:
         QCOMPARE(panel().first(), finalName);
         QCOMPARE(model()->getCustomerCodes().size(), 4);
         QVERIFY(saved("C00001").contains("<field name=\"RAGIONE_S\">" + finalName.toUtf8() + "</field>"));
-    }
-
-    // The reset on the management tab asks; Cancel keeps the new customer, Ok discards it.
-    void reset_onManagementTab()
-    {
-        typeCustomer({{RAGIONE_S, "nuovo cliente"}, {ADDRESS, "via nuova 1"}});
-        for (const auto answer : {QMessageBox::Cancel, QMessageBox::Ok}) {
-            driver->reset(answer);
-            const QString name = answer == QMessageBox::Ok ? "" : "NUOVO CLIENTE";
-            QCOMPARE(driver->text("RS_CustomerLineEdit"), name);
-            QCOMPARE(current(RAGIONE_S), name);
-        }
-        QCOMPARE(driver->boxes().size(), 2);
-        QCOMPARE(driver->boxes().first().text, "Conferma l'operazione di annullamento dei dati correnti ?");
-        QCOMPARE(current(CODE), "C00011");
-        QCOMPARE(model()->getCustomerCodes().size(), 4);
     }
 };
 

@@ -208,7 +208,6 @@ private Q_SLOTS:
         QFETCH(QString, widget);
         QFETCH(QString, value);
         QFETCH(QString, key);
-        QFETCH(QString, stored);
         model()->setCompanyField(NATURA_SPESE, "N2.2"); // so that emptying it is a change
         model()->commitCompany();
         bool naturaEnabled = false;
@@ -225,7 +224,7 @@ private Q_SLOTS:
             naturaEnabled = in<QComboBox>(dialog, "naturaSpese_CompanyCombo")->isEnabled();
             clickButton(dialog, QDialogButtonBox::Ok);
         }));
-        QCOMPARE(model()->companyFields()->value(key), stored);
+        QTEST(model()->companyFields()->value(key), "stored");
         QCOMPARE(naturaEnabled, key != IVA_SPESE);
         QCOMPARE(model()->companyFields()->value(RAGIONE_S), "ACME SRL");
     }

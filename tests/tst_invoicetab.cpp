@@ -47,7 +47,14 @@ class InvoiceTabTest : public QObject
     }
 
 private Q_SLOTS:
-    void init() { driver = std::make_unique<WindowDriver>(); }
+    void init()
+    {
+        driver = std::make_unique<WindowDriver>([](TestHome& home) {
+            WindowDriver::writeRecord(home, "customer", "C00001",
+                                      {{CODE, "C00001"}, {RAGIONE_S, "FERRAMENTA ROSSI"}, {ADDRESS, "VIA ROMA 1"}, {LOCALITY, "ROMA"},
+                                       {CITY, "RM"}, {PIVA, "01234567890"}, {NAZIONE, "ITALIA"}});
+        });
+    }
     void cleanup() { driver.reset(); }
 
     void fixedWindow_toolBar_tabLabelFollowsDocType()
@@ -210,12 +217,6 @@ private Q_SLOTS:
     {
         QFETCH(int, tab);
         QFETCH(QMessageBox::StandardButton, answer);
-        driver.reset();
-        driver = std::make_unique<WindowDriver>([](TestHome& home) {
-            WindowDriver::writeRecord(home, "customer", "C00001",
-                                      {{CODE, "C00001"}, {RAGIONE_S, "FERRAMENTA ROSSI"}, {ADDRESS, "VIA ROMA 1"}, {LOCALITY, "ROMA"},
-                                       {CITY, "RM"}, {PIVA, "01234567890"}, {NAZIONE, "ITALIA"}});
-        });
         driver->selectDocType("NOTA DI CREDITO");
         driver->find<QComboBox>("customerCodeCombo")->setCurrentIndex(1);
         addRow("2", "10");
@@ -364,9 +365,8 @@ private Q_SLOTS:
     void totals_groupedAndWhole()
     {
         QFETCH(QString, price);
-        QFETCH(QStringList, shown);
         addRow("1", price);
-        QCOMPARE(totals(), shown);
+        QTEST(totals(), "shown");
         for (const char* name : {"InvoiceTotalAmount_LineEdit", "InvoiceTotalIva_LineEdit", "InvoiceTotalPlusIva_LineEdit"}) {
             const auto* total = driver->find<QLineEdit>(name);
             QVERIFY2(total->fontMetrics().horizontalAdvance(total->text()) + 8 < total->width(), name);
