@@ -4,12 +4,7 @@
 #include "myclass.h"
 #include "questions.h"
 
-#include <QAction>
 #include <QApplication>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTabWidget>
 #include <QTimer>
 #include <QtTest>
 
@@ -61,27 +56,6 @@ void WindowDriver::type(const QString& lineEdit, const QString& text)
     else
         QTest::keyClicks(edit, text);
     QTest::keyClick(edit, Qt::Key_Return);
-}
-
-QString WindowDriver::text(const QString& lineEdit) const
-{
-    auto* edit = find<QLineEdit>(lineEdit);
-    return edit ? edit->text() : QString();
-}
-
-void WindowDriver::click(const QString& button)
-{
-    QTest::mouseClick(find<QPushButton>(button), Qt::LeftButton);
-}
-
-void WindowDriver::showTab(int index)
-{
-    find<QTabWidget>("mainTab")->setCurrentIndex(index);
-}
-
-void WindowDriver::selectDocType(const QString& type)
-{
-    find<QComboBox>("docTypeSelection")->setCurrentText(type);
 }
 
 void WindowDriver::reset(QMessageBox::StandardButton answer)
