@@ -5,8 +5,6 @@
 #include "questions.h"
 
 #include <QApplication>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -58,6 +56,20 @@ void WindowDriver::type(const QString& lineEdit, const QString& text)
     else
         QTest::keyClicks(edit, text);
     QTest::keyClick(edit, Qt::Key_Return);
+}
+
+void WindowDriver::reset(QMessageBox::StandardButton answer)
+{
+    answers.append(answer);
+    mainWindow->findChild<QAction*>("actionReset")->trigger();
+}
+
+QStringList WindowDriver::boxTexts() const
+{
+    QStringList texts;
+    for (const Box& box : shownBoxes)
+        texts << box.text;
+    return texts;
 }
 
 void WindowDriver::whenDialogShown(const std::function<void(QWidget*)>& act)

@@ -2,17 +2,23 @@
 
 #include "testhome.h"
 
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QList>
 #include <QMap>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QString>
+#include <QStringList>
+#include <QTabWidget>
+#include <QTest>
 #include <QWidget>
 
 #include <functional>
 #include <memory>
 
 class MyClass;
-class QLineEdit;
 
 // The main window as the program builds it after loading the records from a temporary
 // HOME, with every message box read and answered by the test instead of a person.
@@ -48,6 +54,13 @@ public:
 
     // Types into a line edit as a user does, ending with Return so that editing finishes.
     void type(const QString& lineEdit, const QString& text);
+    QString text(const QString& lineEdit) const { return find<QLineEdit>(lineEdit)->text(); }
+    void click(const QString& button) { QTest::mouseClick(find<QPushButton>(button), Qt::LeftButton); }
+    void showTab(int index) { find<QTabWidget>("mainTab")->setCurrentIndex(index); }
+    void selectDocType(const QString& type) { find<QComboBox>("docTypeSelection")->setCurrentText(type); }
+    // RESET from the tool bar, its question answered with `answer`.
+    void reset(QMessageBox::StandardButton answer);
+    QStringList boxTexts() const;
     // Runs `act` with the dialog once it is shown modally, then lets `open` return.
     static void whenDialogShown(const std::function<void(QWidget*)>& act);
     // Writes a record file of one entry, such as customer_C00001.xml, into the data directory.
