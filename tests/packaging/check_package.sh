@@ -25,7 +25,7 @@ for file in ./usr/bin/quillbook \
 done
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libzip4 libqt6widgets6 libqt6printsupport6 qt6-qpa-plugins qt6-translations-l10n; do
+for package in libzip4 libxml2 libqt6widgets6 libqt6printsupport6 qt6-qpa-plugins qt6-translations-l10n; do
     grep -Eq "(^|, )$package( |,|$)" <<<"$depends" || { echo "Depends lacks $package: $depends"; exit 1; }
 done
 for field in Maintainer Description; do
