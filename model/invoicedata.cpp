@@ -329,6 +329,22 @@ bool InvoiceData::speseImponibili() const
     return company.value(IVA_SPESE) == QLatin1String("1");
 }
 
+InvoiceData InvoiceData::withCurrentFiscalData(const FieldMap& ownCompany, const FieldMap& registeredCustomer) const
+{
+    static const QStringList companyKeys = {REGIME_FISCALE, REA_UFFICIO,  REA_NUMERO,
+                                            MODALITA_RIMESSA, NATURA_SPESE, RIFERIMENTO_SPESE};
+    static const QStringList customerKeys = {CODICE_DESTINATARIO, PEC, PERSONA_FISICA, NOME, COGNOME};
+    const auto complete = [](FieldMap& stored, const FieldMap& today, const QStringList& keys) {
+        for (const QString& key : keys)
+            if (stored.value(key).isEmpty() && !today.value(key).isEmpty())
+                stored.insert(key, today.value(key));
+    };
+    InvoiceData completed = *this;
+    complete(completed.company, ownCompany, companyKeys);
+    complete(completed.customer, registeredCustomer, customerKeys);
+    return completed;
+}
+
 bool InvoiceData::operator==(const InvoiceData& other) const
 {
     return toFields() == other.toFields();

@@ -86,4 +86,11 @@ struct InvoiceData
     static std::optional<InvoiceData> fromFields(const FieldMap& fields, QString* error = nullptr);
 
     bool operator==(const InvoiceData& other) const;
+
+    // The electronic invoice needs data a document issued before those fields existed does
+    // not carry, and that the user may add only after issuing: the customer's recipient code
+    // and PEC, whether it is a person, the own company's tax regime and REA, the nature of
+    // untaxed costs. Those left empty in the document are taken from today's records;
+    // nothing that entered the totals ever is.
+    InvoiceData withCurrentFiscalData(const FieldMap& ownCompany, const FieldMap& registeredCustomer) const;
 };

@@ -397,6 +397,13 @@ void ModelFacade::handSettingsTo(Invoice* target) const
 
 // ---- Documents
 
+InvoiceData ModelFacade::withCurrentFiscalData(const InvoiceData& document) const
+{
+    const Company* customer = customers.byCode(document.customer.value(CODE));
+    return document.withCurrentFiscalData(ownCompany ? *ownCompany->fields() : InvoiceData::FieldMap(),
+                                          customer ? *customer->fields() : InvoiceData::FieldMap());
+}
+
 InvoiceData ModelFacade::currentDocument() const
 {
     InvoiceData document;

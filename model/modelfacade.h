@@ -113,6 +113,9 @@ public:
     // Puts `document` in place of the live one; its customer is chosen by code when it is
     // registered, and its bank data are the document's.
     void loadDocument(const InvoiceData& document);
+    // `document` with the fiscal data it lacks taken from the own company and from its
+    // customer as registered today (InvoiceData::withCurrentFiscalData).
+    InvoiceData withCurrentFiscalData(const InvoiceData& document) const;
     // The issued documents and the draft; listed by loadPersistentData().
     DocumentRegister* documentRegister() const;
 

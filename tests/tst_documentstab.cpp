@@ -1,6 +1,7 @@
 // Issued documents seen from the window: recording on the first print, the proposed and
 // refused numbers, the DOCUMENTI tab and its actions, the draft that survives a restart.
 #include "einvoiceparties.h"
+#include "modelhome.h"
 #include "windowdriver.h"
 
 #include "companykeys.h"
@@ -336,22 +337,31 @@ private Q_SLOTS:
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("type");
         QTest::addColumn<QString>("recipient");
+        QTest::addColumn<QString>("registered"); // the customer's recipient code in today's registry
         QTest::addColumn<QString>("shown"); // the box's text; empty: the button is disabled
         const QString written = QStringLiteral("Fattura elettronica scritta.");
-        QTest::newRow("from the register") << "eInvoiceDocumentButton" << "FATTURA" << "ABC1234" << written;
-        QTest::newRow("issued document shown") << "eInvoiceButton" << "NOTA DI DEBITO" << "ABC1234" << written;
-        QTest::newRow("no recipient code") << "eInvoiceDocumentButton" << "FATTURA" << ""
+        QTest::newRow("from the register") << "eInvoiceDocumentButton" << "FATTURA" << "ABC1234" << "" << written;
+        QTest::newRow("issued document shown") << "eInvoiceButton" << "NOTA DI DEBITO" << "ABC1234" << "" << written;
+        QTest::newRow("recipient code given after issuing")
+            << "eInvoiceDocumentButton" << "FATTURA" << "" << "ABC1234" << written;
+        QTest::newRow("no recipient code") << "eInvoiceDocumentButton" << "FATTURA" << "" << ""
                                            << QStringLiteral("La fattura elettronica di FATTURA N. 5 del 03/02/%1 "
                                                              "non è stata scritta.").arg(year);
-        QTest::newRow("transport document") << "eInvoiceDocumentButton" << "DOCUMENTO DI TRASPORTO" << "ABC1234" << "";
+        QTest::newRow("transport document") << "eInvoiceDocumentButton" << "DOCUMENTO DI TRASPORTO" << "ABC1234" << ""
+                                            << "";
     }
     void eInvoice_writtenIntoTheChosenFolder()
     {
         QFETCH(QString, button);
         QFETCH(QString, type);
         QFETCH(QString, recipient);
+        QFETCH(QString, registered);
         QFETCH(QString, shown);
-        issue(eInvoiceDocument(type, 5, recipient));
+        InvoiceData issued = eInvoiceDocument(type, 5, recipient);
+        if (!registered.isEmpty())
+            issued.customer.insert(CODE, registerCustomer(ModelFacade::instance(), "ROSSI SRL",
+                                                          {{CODICE_DESTINATARIO, registered}}));
+        issue(issued);
         const QString folder = driver->home().path() + "/sdi";
         QDir().mkpath(folder);
         int asked = 0;

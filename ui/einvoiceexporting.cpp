@@ -8,6 +8,7 @@
 #include "companykeys.h"
 #include "documentregister.h"
 #include "einvoiceexport.h"
+#include "modelfacade.h"
 #include "paths.h"
 #include "questions.h"
 #include "workprogress.h"
@@ -75,7 +76,9 @@ void MyClass::exportDocumentEInvoice(const InvoiceData& document)
     EInvoiceExport exporter(dataDirPath());
     if (eInvoiceFolder(exporter, this).isEmpty())
         return;
-    const EInvoiceExport::Outcome outcome = exporter.exportDocument(document);
+    // the recipient code or the tax regime may have been entered after the document was issued
+    const EInvoiceExport::Outcome outcome =
+        exporter.exportDocument(ModelFacade::instance()->withCurrentFiscalData(document));
     if (!outcome.written()) {
         QMessageBox box(QMessageBox::Critical, QString(),
                         QStringLiteral("La fattura elettronica di %1 non è stata scritta.").arg(documentLabel(document)),
@@ -127,16 +130,18 @@ void MyClass::exportYearEInvoices(int year)
         return;
 
     const DocumentRegister& documents = this->documents();
+    // read on the worker while the progress dialog keeps the records from being edited
+    const ModelFacade* model = ModelFacade::instance();
     const YearExport result = runWithProgress<YearExport>(
         QStringLiteral("Esportazione delle fatture elettroniche in corso..."), terminationRequested,
-        [&documents, entries, zipPath](const std::function<void(qint64, qint64)>& progress) {
+        [&documents, model, entries, zipPath](const std::function<void(qint64, qint64)>& progress) {
             // reading the files is half the work, writing the other half
             const qint64 total = 2 * qint64(entries.size());
             YearExport done;
             QList<InvoiceData> loaded;
             for (const DocumentRegister::Entry& entry : entries) {
                 if (const std::optional<InvoiceData> document = documents.open(entry.id)) {
-                    loaded << *document;
+                    loaded << model->withCurrentFiscalData(*document);
                 } else {
                     done.unreadable << QStringLiteral("%1 N. %2: il file del documento è danneggiato")
                                            .arg(entry.docType, formatCount(entry.number));
