@@ -326,6 +326,20 @@ Details codiceDestinatarioLength(const Invoice& invoice)
     return {};
 }
 
+// "XXXXXXX" stands for a customer abroad: one known by a foreign VAT identifier.
+Details foreignRecipientAbroad(const Invoice& invoice)
+{
+    const QString code = text(invoice.header.firstChildElement(QStringLiteral("DatiTrasmissione")),
+                              QStringLiteral("CodiceDestinatario"));
+    const QString paese = text(invoice.header.firstChildElement(QStringLiteral("CessionarioCommittente"))
+                                   .firstChildElement(QStringLiteral("DatiAnagrafici"))
+                                   .firstChildElement(QStringLiteral("IdFiscaleIVA")),
+                               QStringLiteral("IdPaese"));
+    if (code == QLatin1String("XXXXXXX") && (paese.isEmpty() || paese == QLatin1String("IT")))
+        return {QStringLiteral("cliente ") + (paese.isEmpty() ? QStringLiteral("senza identificativo IVA") : paese)};
+    return {};
+}
+
 // The generic N2, N3 and N6 are refused on documents dated from 2021.
 Details naturaSpecific(const Invoice& invoice)
 {
@@ -387,6 +401,7 @@ const Rule rules[] = {
     {"00401", "Linea con NATURA ma aliquota IVA diversa da zero", naturaUnexpected},
     {"00403", "La data del documento è successiva a oggi", dataNotFuture},
     {"00418", "La data del documento è precedente a quella della fattura collegata", dataNotBeforeLinked},
+    {"00313", "Il CODICE DESTINATARIO XXXXXXX vale solo per un cliente estero", foreignRecipientAbroad},
     {"00417", "Manca la PARTITA IVA o il CODICE FISCALE del cliente", buyerUnidentified},
     {"00419", "Manca un riepilogo (DatiRiepilogo) per un'aliquota IVA usata", summaryPerRate},
     {"00443", "Le aliquote IVA delle linee e dei riepiloghi non corrispondono", ratesSummarised},

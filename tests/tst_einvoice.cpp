@@ -356,6 +356,8 @@ private Q_SLOTS:
         QTest::newRow("00443 riepilogo") << example << QByteArray("<AliquotaIVA>22.00</AliquotaIVA>\n        <Imp")
                                          << QByteArray("<AliquotaIVA>10.00</AliquotaIVA>\n        <Imp") << "00443";
         QTest::newRow("00425 numero") << example << QByteArray("<Numero>123") << QByteArray("<Numero>ABC") << "00425";
+        QTest::newRow("00313 codice per l'estero") << example << QByteArray("ABC1234") << QByteArray("XXXXXXX")
+                                                  << "00313";
         QTest::newRow("00427 codice") << example << QByteArray("ABC1234") << QByteArray("ABC123") << "00427";
         QTest::newRow("00417 cliente") << example << QByteArray("<CodiceFiscale>09876543210</CodiceFiscale>")
                                        << QByteArray() << "00417";
