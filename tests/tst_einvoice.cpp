@@ -22,11 +22,12 @@ Q_DECLARE_METATYPE(Change)
 
 namespace {
 
-const QString fatturapa = QStringLiteral(FATTURAPA_DIR);
+const QString example = QStringLiteral(EXAMPLE_DIR);
+const QString schema = QStringLiteral(SCHEMA_DIR);
 
 QByteArray officialExample()
 {
-    QFile file(fatturapa + QStringLiteral("/IT01234567890_FPR01.xml"));
+    QFile file(example + QStringLiteral("/IT01234567890_FPR01.xml"));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
@@ -234,10 +235,10 @@ private Q_SLOTS:
             QSKIP("xmllint is not installed");
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XML_CATALOG_FILES"), fatturapa + QStringLiteral("/catalog.xml"));
+        environment.insert(QStringLiteral("XML_CATALOG_FILES"), schema + QStringLiteral("/catalog.xml"));
         process.setProcessEnvironment(environment);
         process.start(xmllint, {QStringLiteral("--noout"), QStringLiteral("--nonet"), QStringLiteral("--schema"),
-                                fatturapa + QStringLiteral("/Schema_del_file_xml_FatturaPA_v1.2.2.xsd"),
+                                schema + QStringLiteral("/Schema_del_file_xml_FatturaPA_v1.2.2.xsd"),
                                 QStringLiteral("-")});
         process.write(built.xml);
         process.closeWriteChannel();
