@@ -68,7 +68,7 @@ double yearExport(InvoiceData document, int count = 5000)
         QList<InvoiceData> documents;
         for (const DocumentRegister::Entry& entry : reg.entries(document.date.year()))
             documents << *reg.open(entry.id);
-        const EInvoiceExport::Outcome outcome = EInvoiceExport(dataDirPath()).exportYear(documents, zipPath);
+        const EInvoiceExport::Outcome outcome = EInvoiceExport().exportYear(documents, zipPath);
         if (outcome.documents != count)
             std::fprintf(stderr, "only %d of %d exported: %s\n", outcome.documents, count,
                          qPrintable(outcome.failures.value(0, outcome.reason)));

@@ -1,5 +1,6 @@
 #include "builder.h"
 
+#include "amounttext.h"
 #include "companykeys.h"
 #include "fiscalcodes.h"
 #include "fiscalid.h"
@@ -22,11 +23,6 @@ const QString foreignRecipient = QStringLiteral("XXXXXXX");
 constexpr qint64 stampThresholdCents = 7747;
 constexpr qint64 stampCents = 200;
 const QString riferimentoBollo = QStringLiteral("Escluso art. 15 DPR 633/72");
-
-qint64 cents(double amount)
-{
-    return std::llround(amount * 100.0);
-}
 
 QString money(qint64 amount)
 {
@@ -437,7 +433,7 @@ private:
         for (const Line& line : std::as_const(lines))
             if (line.tipo != QLatin1String("AC") || costsTaxed)
                 lineTotal += line.total;
-        const qint64 difference = std::llround(printed) - lineTotal;
+        const qint64 difference = toCents(d.totalImp) - lineTotal;
         if (std::llabs(difference) >= 100)
             return; // not a rounding: the comparison with the page refuses the document
         Summary& summary = summaryOf(goods, QString());
@@ -467,7 +463,7 @@ private:
             const double quantity = row.value(LineItemKey::amount).toDouble();
             const double price = row.value(LineItemKey::prize).toDouble();
             const double sconto = row.value(LineItemKey::sconto).toDouble();
-            line.total = cents(row.value(LineItemKey::total_amount).toDouble());
+            line.total = toCents(row.value(LineItemKey::total_amount).toDouble());
             if (line.description.isEmpty() && line.code.isEmpty() && quantity == 0 && line.total == 0)
                 continue; // a blank row of the table
             if (line.description.isEmpty())
@@ -490,7 +486,7 @@ private:
         if (lines.isEmpty())
             refuse(QStringLiteral("Documento %1").arg(d.number), QStringLiteral("non ha righe"));
 
-        const qint64 sconto = cents(d.importoSconto);
+        const qint64 sconto = toCents(d.importoSconto);
         if (sconto != 0) {
             const QString amount = money(-sconto);
             addLine({QStringLiteral("SC"), QString(), QStringLiteral("SCONTO %1 %").arg(QString::number(d.scontoF, 'f', 2)),
@@ -511,7 +507,7 @@ private:
         QString riferimentoCosts = riferimentoGoods;
         bool naturaAsked = taxed;
         for (const auto& cost : costs) {
-            const qint64 amount = cents(cost.amount);
+            const qint64 amount = toCents(cost.amount);
             if (amount == 0)
                 continue;
             if (!naturaAsked) {
@@ -528,9 +524,9 @@ private:
         }
         alignWithPage(goods, taxed);
 
-        if (cents(d.bollo) > 0 && d.company.value(BOLLO_A_CARICO) == QLatin1String("1"))
+        if (toCents(d.bollo) > 0 && d.company.value(BOLLO_A_CARICO) == QLatin1String("1"))
             addLine({QStringLiteral("AC"), QString(), QStringLiteral("IMPOSTA DI BOLLO"), QString(), QString(),
-                     money(cents(d.bollo)), QString(), QString(), cents(d.bollo), Key{0, naturaBollo}},
+                     money(toCents(d.bollo)), QString(), QString(), toCents(d.bollo), Key{0, naturaBollo}},
                     riferimentoBollo);
         if (lines.size() > 9999)
             refuse(QStringLiteral("Documento %1").arg(d.number), QStringLiteral("ha più di 9999 righe"));
@@ -541,7 +537,7 @@ private:
     // all the same (charged to no one, so its total stays the printed one).
     bool stampDue() const
     {
-        if (cents(d.bollo) > 0)
+        if (toCents(d.bollo) > 0)
             return true;
         qint64 untaxed = 0;
         for (const Summary& summary : summaries)
@@ -589,7 +585,7 @@ private:
             }
             qint64 sum = 0;
             for (int i = 0; i < d.scadenze.size(); ++i) {
-                payments.append({d.scadenze.at(i).first, cents(d.importiScadenze.at(i))});
+                payments.append({d.scadenze.at(i).first, toCents(d.importiScadenze.at(i))});
                 sum += payments.last().amount;
             }
             if (sum != total)

@@ -1,5 +1,7 @@
 #include "contentrules.h"
 
+#include "amounttext.h"
+
 #include <QDate>
 #include <QDomDocument>
 #include <QHash>
@@ -29,11 +31,6 @@ QList<QDomElement> children(const QDomElement& parent, const QString& name)
 double number(const QString& value)
 {
     return value.toDouble();
-}
-
-qint64 cents(double amount)
-{
-    return std::llround(amount * 100.0);
 }
 
 // One FatturaElettronicaBody with the parts the rules look at.
@@ -206,8 +203,8 @@ Details impostaComputed(const Invoice& invoice)
         for (const QDomElement& summary : b.riepiloghi) {
             const double expected = number(text(summary, QStringLiteral("ImponibileImporto")))
                                     * number(text(summary, QStringLiteral("AliquotaIVA"))) / 100.0;
-            const qint64 stated = cents(number(text(summary, QStringLiteral("Imposta"))));
-            if (std::llabs(stated - cents(expected)) > 1)
+            const qint64 stated = toCents(number(text(summary, QStringLiteral("Imposta"))));
+            if (std::llabs(stated - toCents(expected)) > 1)
                 details.append(where(b, summaryLabel(summary), QStringLiteral(": attesa %1").arg(expected, 0, 'f', 2)));
         }
         return details;
@@ -237,7 +234,7 @@ Details imponibileComputed(const Invoice& invoice)
         }
         Details details;
         for (const QString& k : order)
-            if (std::llabs(cents(stated.value(k)) - cents(computed.value(k))) > 100)
+            if (std::llabs(toCents(stated.value(k)) - toCents(computed.value(k))) > 100)
                 details.append(where(b, QStringLiteral("riepilogo"), k)
                                + QStringLiteral(": somma delle linee %1").arg(computed.value(k), 0, 'f', 2));
         return details;

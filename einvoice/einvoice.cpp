@@ -20,8 +20,8 @@ QString euro(qint64 cents)
 QList<Finding> totalsAgree(const InvoiceData& document, const Assembled& file)
 {
     QList<Finding> findings;
-    const qint64 printedTotal = std::llround(document.totale * 100.0);
-    const qint64 printedIva = std::llround(document.totaleIva * 100.0);
+    const qint64 printedTotal = toCents(document.totale);
+    const qint64 printedIva = toCents(document.totaleIva);
     if (file.totaleCents != printedTotal || file.impostaCents != printedIva)
         findings.append({QString(), QStringLiteral("Documento %1: il file avrebbe totale %2 e IVA %3, la pagina stampa "
                                                    "totale %4 e IVA %5; ricalcolare il documento")

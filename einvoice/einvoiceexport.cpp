@@ -1,9 +1,9 @@
 #include "einvoiceexport.h"
 
+#include "amounttext.h"
 #include "durablefile.h"
 #include "einvoice.h"
 #include "recordtypes.h"
-#include "recordxml.h"
 #include "serializable.h"
 #include "zipwriter.h"
 
@@ -19,7 +19,6 @@ namespace {
 
 const QString counterKey = QStringLiteral("PROGRESSIVO");
 const QString folderKey = QStringLiteral("CARTELLA");
-const QString settingsId = QStringLiteral("0");
 
 // Progressives are five characters of [0-9A-Z]: some sixty million files.
 constexpr int progressivoWidth = 5;
@@ -30,41 +29,28 @@ QString progressivoText(qint64 counter)
     return QString::number(counter, 36).toUpper().rightJustified(progressivoWidth, QLatin1Char('0'));
 }
 
-QString settingsPath(const QString& dataDirectory)
+// "einvoice_0.xml": the last progressive used and the export folder, read when made.
+class Settings final : public Serializable
 {
-    return dataDirectory + QLatin1Char('/') + RecordTypes::einvoice + QLatin1Char('_') + settingsId
-        + QStringLiteral(".xml");
-}
-
-Serializable::FieldMap readSettings(const QString& dataDirectory)
-{
-    Serializable::FieldMap fields;
-    QFile file(settingsPath(dataDirectory));
-    if (!file.exists())
-        return fields;
-    QString error;
-    if (!file.open(QIODevice::ReadOnly)
-        || !RecordXml::parse(file.read(RecordXml::maxFileSize + 1), &fields, &error)) {
-        qWarning() << "Electronic invoice settings not read:" << file.fileName() << error << file.errorString();
-        return {};
+public:
+    Settings() : Serializable(nullptr, RecordTypes::einvoice)
+    {
+        if (const QString path = fileNameOf(this); QFile::exists(path))
+            unserialize(this, path, typeName); // a damaged file leaves the record empty
     }
-    for (auto it = fields.begin(); it != fields.end(); ++it)
-        it.value() = Serializable::unescapeAccents(it.value());
-    return fields;
-}
-
-// 0, or the errno; the record is durable when this returns.
-int writeSettings(const QString& dataDirectory, Serializable::FieldMap fields)
-{
-    for (auto it = fields.begin(); it != fields.end(); ++it)
-        it.value() = Serializable::escapeAccents(it.value());
-    const QByteArray bytes = RecordXml::compose(RecordTypes::einvoice, settingsId, fields);
-    if (!QDir().mkpath(dataDirectory))
-        return errno ? errno : EACCES;
-    if (const int error = DurableFile::replace(settingsPath(dataDirectory), bytes))
-        return error;
-    return DurableFile::syncDirectory(dataDirectory) ? 0 : errno;
-}
+    QString recordType() const override { return typeName; }
+    QString recordId() const override { return QStringLiteral("0"); }
+    QString value(const QString& key) const { return fields()->value(key); }
+    void set(const QString& key, const QString& value) { fields()->insert(key, value); }
+    // Empty when the record is on disk for good; otherwise why not ("disco pieno").
+    QString write()
+    {
+        QString failure;
+        if (serialize(this, &failure) != 0)
+            return failure;
+        return syncDataDir() ? QString() : DurableFile::describeError(errno);
+    }
+};
 
 // The highest progressive among the folder's electronic invoices of this seller, ours or
 // not: a file there is never overwritten, and after a restore of an older backup the
@@ -81,14 +67,6 @@ qint64 highestInFolder(const QString& folder, const QString& namePrefix)
             highest = std::max(highest, match.captured(1).toUpper().toLongLong(nullptr, 36));
     }
     return highest;
-}
-
-QString documentLabel(const InvoiceData& document)
-{
-    return QStringLiteral("%1 N. %2 del %3")
-        .arg(document.docType)
-        .arg(document.number)
-        .arg(document.date.toString(QStringLiteral("dd/MM/yyyy")));
 }
 
 QStringList messagesOf(const QList<EInvoice::Finding>& findings, const QString& prefix = {})
@@ -108,9 +86,10 @@ QString namePrefixOf(const InvoiceData& document)
 
 } // namespace
 
-EInvoiceExport::EInvoiceExport(const QString& dataDirectory)
-    : dataDirectory(dataDirectory)
+QString EInvoiceExport::documentLabel(const InvoiceData& document)
 {
+    return QStringLiteral("%1 N. %2 del %3")
+        .arg(document.docType, formatCount(document.number), document.date.toString(QStringLiteral("dd/MM/yyyy")));
 }
 
 bool EInvoiceExport::exportable(const QString& docType)
@@ -122,31 +101,30 @@ bool EInvoiceExport::exportable(const QString& docType)
 
 QString EInvoiceExport::folder() const
 {
-    return readSettings(dataDirectory).value(folderKey);
+    return Settings().value(folderKey);
 }
 
 bool EInvoiceExport::setFolder(const QString& folder)
 {
-    Serializable::FieldMap settings = readSettings(dataDirectory);
-    settings.insert(folderKey, folder);
-    return writeSettings(dataDirectory, settings) == 0;
+    Settings settings;
+    settings.set(folderKey, folder);
+    return settings.write().isEmpty();
 }
 
 std::optional<qint64> EInvoiceExport::reserve(int count, const QString& folder, const QString& namePrefix,
                                               QString* reason)
 {
-    Serializable::FieldMap settings = readSettings(dataDirectory);
+    Settings settings;
     const qint64 last = std::max(settings.value(counterKey).toLongLong(), highestInFolder(folder, namePrefix));
     if (last + count >= progressivoLimit) {
         *reason = QStringLiteral("progressivi di invio esauriti");
         return std::nullopt;
     }
     // stored before any file bears them, so that no crash can hand them out twice
-    settings.insert(counterKey, QString::number(last + count));
-    if (const int error = writeSettings(dataDirectory, settings)) {
-        *reason = DurableFile::describeError(error);
+    settings.set(counterKey, QString::number(last + count));
+    *reason = settings.write();
+    if (!reason->isEmpty())
         return std::nullopt;
-    }
     return last + 1;
 }
 

@@ -14,8 +14,6 @@
 class EInvoiceExport
 {
 public:
-    explicit EInvoiceExport(const QString& dataDirectory);
-
     struct Outcome
     {
         QString filePath;     // the file written; empty when nothing was
@@ -28,6 +26,8 @@ public:
     // FATTURA, FATTURA ACCOMPAGNATORIA, NOTA DI CREDITO and NOTA DI DEBITO; not a
     // DOCUMENTO DI TRASPORTO.
     static bool exportable(const QString& docType);
+    // "FATTURA N. 42 del 06/12/2026", as messages name a document.
+    static QString documentLabel(const InvoiceData& document);
 
     // The folder chosen once; empty until then.
     QString folder() const;
@@ -45,6 +45,4 @@ private:
     // The first of `count` new progressives, stored before it is used; empty (and `reason`
     // says why) when the counter cannot be written.
     std::optional<qint64> reserve(int count, const QString& folder, const QString& namePrefix, QString* reason);
-
-    QString dataDirectory;
 };

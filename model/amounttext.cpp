@@ -11,6 +11,11 @@ double roundedToCents(double amount)
     return std::round(std::round(amount * 1e6) / 1e4) / 100.0;
 }
 
+qint64 toCents(double amount)
+{
+    return std::llround(roundedToCents(amount) * 100);
+}
+
 QString formatAmount(double amount)
 {
     const QString text =

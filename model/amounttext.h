@@ -7,6 +7,8 @@
 
 // Half a cent rounds up, away from zero: 11.825 -> 11.83.
 double roundedToCents(double amount);
+// The same amount as a whole number of cents: 11.825 -> 1183.
+qint64 toCents(double amount);
 // 1234.5 -> "1234,50"
 QString formatAmount(double amount);
 // 1234.5 -> "1.234,50"

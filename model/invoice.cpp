@@ -20,11 +20,6 @@ namespace {
 constexpr qint64 stampThresholdCents = 7747;
 constexpr double stampDuty = 2.00;
 
-qint64 cents(double amount)
-{
-    return std::llround(roundedToCents(amount) * 100);
-}
-
 // Line identifiers are never reused during a run, not even after a reset, so that a row
 // of a dropped invoice can never be mistaken for a row of the new one.
 int lineCounter = 0;
@@ -228,9 +223,9 @@ void Invoice::computeTotals()
 
     qint64 stampBase = 0;
     if (ivaPercent == 0 && FiscalCodes::requiresStamp(natura))
-        stampBase += std::max<qint64>(0, cents(totaleImponibile));
+        stampBase += std::max<qint64>(0, toCents(totaleImponibile));
     if (!ivaSpese && FiscalCodes::requiresStamp(naturaSpese))
-        stampBase += cents(speseEscluse);
+        stampBase += toCents(speseEscluse);
     bollo = stampBase > stampThresholdCents ? stampDuty : 0;
 
     totale = roundedToCents(totaleImponibile + totaleIva + speseEscluse + (bolloACarico ? bollo : 0.0));
@@ -314,11 +309,11 @@ bool Invoice::setImportoScadenza(int index, double amount)
 
 QList<double> Invoice::getImportiScadenze() const
 {
-    qint64 rest = cents(totale);
+    qint64 rest = toCents(totale);
     qsizetype unset = 0;
     for (const std::optional<double>& amount : importiScadenza) {
         if (amount)
-            rest -= cents(*amount);
+            rest -= toCents(*amount);
         else
             ++unset;
     }

@@ -72,12 +72,12 @@ private Q_SLOTS:
             QFile file(QDir(folder).filePath(foreignName));
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(foreign) == foreign.size());
         }
-        QVERIFY(EInvoiceExport(home.dataDir()).setFolder(folder));
+        QVERIFY(EInvoiceExport().setFolder(folder));
 
         int failed = 0;
         for (const InvoiceData& document : documents) {
             // a new exporter each time: the counter lives in the data directory, not in memory
-            const EInvoiceExport::Outcome outcome = EInvoiceExport(home.dataDir()).exportDocument(document);
+            const EInvoiceExport::Outcome outcome = EInvoiceExport().exportDocument(document);
             QCOMPARE(outcome.written(), outcome.failures.isEmpty() && outcome.reason.isEmpty());
             failed += int(!outcome.written());
         }
@@ -90,7 +90,7 @@ private Q_SLOTS:
     void exportWithoutFolderWritesNothing()
     {
         TestHome home;
-        const EInvoiceExport::Outcome outcome = EInvoiceExport(home.dataDir()).exportDocument(acceptedInvoice(1));
+        const EInvoiceExport::Outcome outcome = EInvoiceExport().exportDocument(acceptedInvoice(1));
         QVERIFY(!outcome.written());
         QCOMPARE(outcome.reason, QStringLiteral("cartella inesistente"));
     }
@@ -102,7 +102,7 @@ private Q_SLOTS:
         TestHome home;
         const QString folder = home.path() + QStringLiteral("/fatture");
         QVERIFY(QDir().mkpath(folder));
-        EInvoiceExport exporter(home.dataDir());
+        EInvoiceExport exporter;
         QVERIFY(exporter.setFolder(folder));
         InvoiceData refused = acceptedInvoice(3);
         refused.customer.insert(PIVA, QStringLiteral("09876543210"));

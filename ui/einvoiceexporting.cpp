@@ -9,7 +9,6 @@
 #include "documentregister.h"
 #include "einvoiceexport.h"
 #include "modelfacade.h"
-#include "paths.h"
 #include "questions.h"
 #include "workprogress.h"
 
@@ -22,12 +21,6 @@
 #include <QUrl>
 
 namespace {
-
-QString documentLabel(const InvoiceData& document)
-{
-    return QStringLiteral("%1 N. %2 del %3")
-        .arg(document.docType, formatCount(document.number), document.date.toString(QStringLiteral("dd/MM/yyyy")));
-}
 
 QString bulleted(const QStringList& lines)
 {
@@ -73,7 +66,7 @@ void MyClass::exportEInvoice()
 
 void MyClass::exportDocumentEInvoice(const InvoiceData& document)
 {
-    EInvoiceExport exporter(dataDirPath());
+    EInvoiceExport exporter;
     if (eInvoiceFolder(exporter, this).isEmpty())
         return;
     // the recipient code or the tax regime may have been entered after the document was issued
@@ -81,7 +74,8 @@ void MyClass::exportDocumentEInvoice(const InvoiceData& document)
         exporter.exportDocument(ModelFacade::instance()->withCurrentFiscalData(document));
     if (!outcome.written()) {
         QMessageBox box(QMessageBox::Critical, QString(),
-                        QStringLiteral("La fattura elettronica di %1 non è stata scritta.").arg(documentLabel(document)),
+                        QStringLiteral("La fattura elettronica di %1 non è stata scritta.")
+                            .arg(EInvoiceExport::documentLabel(document)),
                         QMessageBox::Ok, this);
         QStringList problems = outcome.failures;
         if (!outcome.reason.isEmpty())
@@ -94,7 +88,7 @@ void MyClass::exportDocumentEInvoice(const InvoiceData& document)
     QMessageBox box(QMessageBox::Information, QString(), QStringLiteral("Fattura elettronica scritta."),
                     QMessageBox::Ok | QMessageBox::Open, this);
     box.button(QMessageBox::Open)->setText(QStringLiteral("Apri cartella"));
-    box.setInformativeText(QStringList{documentLabel(document),
+    box.setInformativeText(QStringList{EInvoiceExport::documentLabel(document),
                                        QStringLiteral("Cliente: %1").arg(document.customer.value(RAGIONE_S)),
                                        QStringLiteral("Imponibile: %1").arg(formatAmountGrouped(document.totalImp)),
                                        QStringLiteral("IVA: %1").arg(formatAmountGrouped(document.totaleIva)),
@@ -148,7 +142,7 @@ void MyClass::exportYearEInvoices(int year)
                 }
                 progress(qint64(loaded.size() + done.unreadable.size()), total);
             }
-            done.outcome = EInvoiceExport(dataDirPath()).exportYear(loaded, zipPath, [&](int written, int) {
+            done.outcome = EInvoiceExport().exportYear(loaded, zipPath, [&](int written, int) {
                 progress(qint64(entries.size()) + written, total);
                 return true;
             });
